@@ -1,0 +1,3 @@
+#include "app/overlay.h"
+
+void drawOverlay() {}

@@ -1,0 +1,59 @@
+// Sound: a fixed table of 18 slots over SDL2_mixer. Each slot holds one sound
+// loaded whole into memory and a handle to the voice it last played on.
+// One program-wide instance, Sound.
+#pragma once
+
+struct Mix_Chunk;
+
+enum class SoundSlot : int {
+    Orc = 0,
+    OrcDie = 1,
+    Wind = 2,
+    Bubbles = 3,
+    Zombie = 4,
+    ZombieDie = 5,
+    Splash = 6,
+    SplashOut = 7,
+    Fall = 8,
+    Goblin = 9,
+    Goblin2 = 10,
+    GoblinDie = 11,
+    GoblinFight = 12,
+    Story = 14,
+};
+
+constexpr int SoundSlotCount = 18;
+
+// A voice as the mixer hands it out: the channel and the generation of that
+// channel when the sound started. Channel numbers are reused, so a handle
+// plays only while the channel's generation still matches.
+struct VoiceHandle {
+    int channel = -1;
+    unsigned generation = 0;
+};
+
+struct SoundSystem {
+    int result = 0;
+    bool opened = false;
+    Mix_Chunk* sounds[SoundSlotCount] = {};
+    VoiceHandle channels[SoundSlotCount];
+    bool playing = false;
+
+    // Opens the audio device (44,100 Hz stereo, 200 channels). Fails quietly:
+    // without a device every later call does nothing.
+    void init();
+    void load(const char* fileName, SoundSlot slot);
+    void play(SoundSlot slot, float volume);
+
+    bool isPlaying(SoundSlot slot);
+    void setVolume(SoundSlot slot, float volume);
+    void stop(SoundSlot slot);
+
+    void update();
+    void release();
+
+    // init, then the slot table in its load order.
+    void loadTable();
+};
+
+extern SoundSystem Sound;

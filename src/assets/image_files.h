@@ -1,0 +1,34 @@
+// BMP and TGA readers and the two operations that load a file into a slot of
+// the texture table. The 19 GL texture names are made once at GL start-up.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <istream>
+#include <vector>
+
+constexpr int TextureCount = 19;
+extern GLuint TextureTable[TextureCount];
+
+struct BmpImage {
+    std::vector<uint8_t> pixels;   // blue, green, red rows in file order; empty on failure
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+struct TgaImage {
+    std::vector<uint8_t> pixels;   // 1, 3 or 4 bytes per pixel; empty on failure
+    int width = 0;
+    int height = 0;
+    GLint internalFormat = GL_RGB8;
+    GLenum pixelFormat = GL_BGR_EXT;
+};
+
+bool readBmp(std::istream& in, BmpImage& image);
+bool readBmp(const char* fileName, BmpImage& image);
+bool readTga(std::istream& in, TgaImage& image);
+bool readTga(const char* fileName, TgaImage& image);
+
+void loadBmpTexture(const char* fileName, GLuint* table, int slot);
+void loadTgaTexture(const char* fileName, GLuint* table, int slot);

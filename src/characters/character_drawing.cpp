@@ -1,0 +1,5 @@
+#include "characters/character_list.h"
+
+void Character::draw() {}
+void CharacterList::drawAll() {}
+void CharacterList::drawBlended() {}

@@ -1,0 +1,3 @@
+#include "characters/character.h"
+
+bool Character::think(float dt) { return update(dt); }

@@ -1,0 +1,32 @@
+// The game's entry point: one GLUT window, the fixed GL state, then GLUT's
+// main loop, which calls the display callback for as long as the game runs.
+#include "app/frame_loop.h"
+#include "assets/image_files.h"
+#include "platform/glut_window.h"
+#include "platform/notice.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(800, 600);
+    glutCreateWindow("Thornwick");
+    glutReshapeFunc(reshapeWindow);
+    glutDisplayFunc(displayFrame);
+    installKeyCallbacks();
+    enableNoticeDialogs(true);
+    // Registered after glutInit so it runs before freeglut's own exit
+    // handler, while the context and the audio device still exist.
+    std::atexit(releaseGame);
+    initGlState();
+    glutFullScreen();
+    glutSetCursor(GLUT_CURSOR_NONE);
+    glutMainLoop();
+    glDeleteTextures(TextureCount, TextureTable);
+    return 0;
+}

@@ -1,0 +1,19 @@
+// The services a window back end provides to the game. Two back ends exist
+// and one is linked into each program: GLUT for the game (glut_backend.cpp),
+// headless EGL for tests and tools (headless_backend.cpp). No virtual calls.
+#pragma once
+
+// Presents the finished frame (double buffering) and, for the headless back
+// end, counts it and advances the virtual clock.
+void swapFrameBuffers();
+
+// Asks for another display callback. The headless back end does nothing:
+// its driver loop calls displayFrame itself.
+void requestRedisplay();
+
+// Monotonic clock in seconds, for the frame timer.
+double clockSeconds();
+
+// The seed of the world's random generator: the clock for the game, a given
+// number for headless runs.
+unsigned worldSeed();

@@ -1,0 +1,133 @@
+#include "platform/backend.h"
+#include "platform/glut_window.h"
+#include "platform/keys.h"
+
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <ctime>
+
+namespace {
+
+// X keysyms of each key, in the order of Key; the first that maps to a
+// keycode on the server is used.
+const KeySym KeySyms[int(Key::Count)][2] = {
+    {XK_Escape, 0}, {XK_Left, 0}, {XK_Up, 0}, {XK_Right, 0}, {XK_Down, 0},
+    {XK_Control_L, XK_Control_R}, {XK_space, 0}, {XK_1, 0}, {XK_2, 0}, {XK_3, 0},
+    {XK_4, 0}, {XK_6, 0}, {XK_7, 0}, {XK_8, 0}, {XK_k, 0}, {XK_z, 0}};
+
+KeyCode KeyCodes[int(Key::Count)][2] = {};
+bool KeyCodesCached = false;
+bool Latched[int(Key::Count)] = {};
+// The server's key map, read once per frame rather than once per key.
+char KeyMap[32] = {};
+unsigned KeyMapFrame = ~0u;
+unsigned FrameNumber = 0;
+
+void cacheKeyCodes(Display* display)
+{
+    for (int k = 0; k < int(Key::Count); ++k)
+        for (int i = 0; i < 2; ++i)
+            KeyCodes[k][i] = KeySyms[k][i] ? XKeysymToKeycode(display, KeySyms[k][i]) : 0;
+    KeyCodesCached = true;
+}
+
+void latch(Key key) { Latched[int(key)] = true; }
+
+// With Control held, letters and digits arrive as control characters
+// (Control+3 is 27, like Escape), so the character alone never decides.
+void latchCharacter(unsigned char c, bool control)
+{
+    if (control) {
+        switch (c) {
+        case 11: latch(Key::K); return;
+        case 26: latch(Key::Z); return;
+        case 27: latch(Key::Digit3); return;
+        case 28: latch(Key::Digit4); return;
+        case 30: latch(Key::Digit6); return;
+        case 31: latch(Key::Digit7); return;
+        case 127: latch(Key::Digit8); return;
+        default: break;
+        }
+    }
+    switch (c) {
+    case 27: if (!control) latch(Key::Escape); return;
+    case ' ': latch(Key::Space); return;
+    case '1': latch(Key::Digit1); return;
+    case '2': latch(Key::Digit2); return;
+    case '3': latch(Key::Digit3); return;
+    case '4': latch(Key::Digit4); return;
+    case '6': latch(Key::Digit6); return;
+    case '7': latch(Key::Digit7); return;
+    case '8': latch(Key::Digit8); return;
+    case 'k': case 'K': latch(Key::K); return;
+    case 'z': case 'Z': latch(Key::Z); return;
+    default: return;
+    }
+}
+
+void onKeyboard(unsigned char c, int, int)
+{
+    latchCharacter(c, (glutGetModifiers() & GLUT_ACTIVE_CTRL) != 0);
+}
+
+void onSpecial(int key, int, int)
+{
+    switch (key) {
+    case GLUT_KEY_LEFT: latch(Key::Left); return;
+    case GLUT_KEY_UP: latch(Key::Up); return;
+    case GLUT_KEY_RIGHT: latch(Key::Right); return;
+    case GLUT_KEY_DOWN: latch(Key::Down); return;
+    case GLUT_KEY_CTRL_L:
+    case GLUT_KEY_CTRL_R: latch(Key::Control); return;
+    default: return;
+    }
+}
+
+} // namespace
+
+void installKeyCallbacks()
+{
+    glutIgnoreKeyRepeat(1);
+    glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onSpecial);
+}
+
+bool keyDown(Key key)
+{
+    const int k = int(key);
+    bool down = Latched[k];
+    Latched[k] = false;
+    Display* display = glXGetCurrentDisplay();
+    if (!display)
+        return down;
+    if (!KeyCodesCached)
+        cacheKeyCodes(display);
+    if (KeyMapFrame != FrameNumber) {
+        XQueryKeymap(display, KeyMap);
+        KeyMapFrame = FrameNumber;
+    }
+    for (KeyCode code : KeyCodes[k])
+        if (code && (KeyMap[code / 8] & (1 << (code % 8))))
+            down = true;
+    return down;
+}
+
+void swapFrameBuffers()
+{
+    glutSwapBuffers();
+    ++FrameNumber;
+}
+
+void requestRedisplay() { glutPostRedisplay(); }
+
+double clockSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+unsigned worldSeed() { return unsigned(std::time(nullptr)); }

@@ -1,0 +1,165 @@
+#include "platform/backend.h"
+#include "platform/headless.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct KeyRange {
+    Key key;
+    int first;
+    int last;
+};
+
+EGLDisplay Display = EGL_NO_DISPLAY;
+EGLConfig Config = nullptr;
+EGLContext Context = EGL_NO_CONTEXT;
+EGLSurface Surface = EGL_NO_SURFACE;
+int SurfaceWidth = 0;
+int SurfaceHeight = 0;
+
+unsigned Seed = 1;
+double Step = 1.0 / 30.0;
+double VirtualClock = 0.0;
+int Frames = 0;
+bool Held[int(Key::Count)] = {};
+std::vector<KeyRange> Script;
+
+bool openDisplay()
+{
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!getPlatformDisplay)
+        return false;
+    Display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (Display == EGL_NO_DISPLAY || !eglInitialize(Display, nullptr, nullptr))
+        return false;
+    const EGLint attributes[] = {
+        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+        EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(Display, attributes, &Config, 1, &count) || count < 1)
+        return false;
+    if (!eglBindAPI(EGL_OPENGL_API))
+        return false;
+    const EGLint contextAttributes[] = {
+        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    Context = eglCreateContext(Display, Config, EGL_NO_CONTEXT, contextAttributes);
+    return Context != EGL_NO_CONTEXT;
+}
+
+} // namespace
+
+bool createHeadlessContext(int width, int height)
+{
+    if (Context == EGL_NO_CONTEXT && !openDisplay())
+        return false;
+    if (Surface != EGL_NO_SURFACE && width == SurfaceWidth && height == SurfaceHeight)
+        return eglMakeCurrent(Display, Surface, Surface, Context);
+    const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    EGLSurface surface = eglCreatePbufferSurface(Display, Config, size);
+    if (surface == EGL_NO_SURFACE)
+        return false;
+    if (!eglMakeCurrent(Display, surface, surface, Context)) {
+        eglDestroySurface(Display, surface);
+        return false;
+    }
+    if (Surface != EGL_NO_SURFACE)
+        eglDestroySurface(Display, Surface);
+    Surface = surface;
+    SurfaceWidth = width;
+    SurfaceHeight = height;
+    return true;
+}
+
+void setHeadlessSeed(unsigned seed) { Seed = seed; }
+void setHeadlessStep(double seconds) { Step = seconds; }
+void setHeadlessClock(double seconds) { VirtualClock = seconds; }
+int headlessFrameCount() { return Frames; }
+
+void swapFrameBuffers()
+{
+    glFinish();
+    ++Frames;
+    VirtualClock += Step;
+}
+
+void requestRedisplay() {}
+
+double clockSeconds() { return VirtualClock; }
+
+unsigned worldSeed() { return Seed; }
+
+void setKeyHeld(Key key, bool held) { Held[int(key)] = held; }
+
+void releaseAllKeys()
+{
+    for (bool& held : Held)
+        held = false;
+    Script.clear();
+}
+
+bool keyDown(Key key)
+{
+    if (Held[int(key)])
+        return true;
+    for (const KeyRange& range : Script)
+        if (range.key == key && Frames >= range.first && Frames <= range.last)
+            return true;
+    return false;
+}
+
+bool parseKeyName(const std::string& name, Key& out)
+{
+    static const struct {
+        const char* name;
+        Key key;
+    } Names[] = {
+        {"ESC", Key::Escape}, {"LEFT", Key::Left}, {"UP", Key::Up}, {"RIGHT", Key::Right},
+        {"DOWN", Key::Down}, {"CTRL", Key::Control}, {"SPACE", Key::Space}, {"1", Key::Digit1},
+        {"2", Key::Digit2}, {"3", Key::Digit3}, {"4", Key::Digit4}, {"6", Key::Digit6},
+        {"7", Key::Digit7}, {"8", Key::Digit8}, {"K", Key::K}, {"Z", Key::Z}};
+    for (const auto& entry : Names)
+        if (name == entry.name) {
+            out = entry.key;
+            return true;
+        }
+    return false;
+}
+
+bool setKeyScript(const std::string& script)
+{
+    std::vector<KeyRange> parsed;
+    size_t start = 0;
+    while (start < script.size()) {
+        size_t end = script.find(',', start);
+        if (end == std::string::npos)
+            end = script.size();
+        const std::string item = script.substr(start, end - start);
+        start = end + 1;
+        const size_t colon = item.find(':');
+        const size_t dash = item.find('-', colon == std::string::npos ? 0 : colon);
+        if (colon == std::string::npos || dash == std::string::npos)
+            return false;
+        KeyRange range{};
+        if (!parseKeyName(item.substr(0, colon), range.key))
+            return false;
+        char* tail = nullptr;
+        const std::string first = item.substr(colon + 1, dash - colon - 1);
+        const std::string last = item.substr(dash + 1);
+        range.first = int(std::strtol(first.c_str(), &tail, 10));
+        if (first.empty() || *tail)
+            return false;
+        range.last = int(std::strtol(last.c_str(), &tail, 10));
+        if (last.empty() || *tail || range.last < range.first)
+            return false;
+        parsed.push_back(range);
+    }
+    Script = parsed;
+    return true;
+}

@@ -1,0 +1,14 @@
+// Keyboard polling: the keys the game reads, and whether each is down.
+// The GLUT back end reads the X server's key map and latches short taps;
+// the headless back end plays a script.
+#pragma once
+
+enum class Key {
+    Escape, Left, Up, Right, Down, Control, Space,
+    Digit1, Digit2, Digit3, Digit4, Digit6, Digit7, Digit8, K, Z,
+    Count
+};
+
+// True while the key is held, and also on the first poll after a press that
+// was shorter than a frame.
+bool keyDown(Key key);

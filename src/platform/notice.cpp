@@ -1,0 +1,24 @@
+#include "platform/notice.h"
+
+#include <SDL2/SDL.h>
+#include <cstdio>
+
+namespace {
+bool DialogsEnabled = false;
+std::vector<Notice> Recorded;
+}
+
+void enableNoticeDialogs(bool enabled) { DialogsEnabled = enabled; }
+
+void showNotice(const std::string& text, const std::string& caption)
+{
+    Recorded.push_back({text, caption});
+    if (DialogsEnabled &&
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
+        return;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+const std::vector<Notice>& recordedNotices() { return Recorded; }
+
+void clearRecordedNotices() { Recorded.clear(); }

@@ -1,0 +1,49 @@
+# Sourced by the end-to-end tests: starts a private Xvfb server and exports
+# DISPLAY; the server is stopped when the test's shell exits.
+start_xvfb() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+  XVFB_PID=$!
+  trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null' EXIT
+  for _ in $(seq 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+  [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start"; exit 1; }
+}
+
+# Waits up to $2 seconds for a window named $1 and prints its id.
+wait_for_window() {
+  local id=""
+  for _ in $(seq $(( $2 * 10 ))); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Holds a key for a fifth of a second through the XTEST extension, so both the
+# server's key map and the focused window see it.
+tap_key() {
+  xdotool keydown "$1"
+  sleep 0.2
+  xdotool keyup "$1"
+}
+
+# Waits up to $2 seconds for process $1 to end; prints its status.
+wait_for_exit() {
+  local pid=$1
+  for _ in $(seq $(( $2 * 10 ))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      echo $?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
