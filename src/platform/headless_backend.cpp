@@ -136,7 +136,7 @@ bool setKeyScript(const std::string& script)
 {
     std::vector<KeyRange> parsed;
     size_t start = 0;
-    while (start < script.size()) {
+    while (!script.empty() && start <= script.size()) {
         size_t end = script.find(',', start);
         if (end == std::string::npos)
             end = script.size();
