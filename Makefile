@@ -40,3 +40,9 @@ clean:
 bench: build
 	@mkdir -p bench
 	cd $(BUILD)/run && ../thornwick-bench --out $(CURDIR)/bench/latest.txt
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
