@@ -17,10 +17,14 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <chrono>
+
 int GamePhase = 0;
 int WindowSize[2] = {1, 1};
 float FrameDelta = 0.0f;
 float TimeOfDay = 0.0f;
+bool MeasureFramePhases = false;
+double FramePhaseSeconds[FramePhaseCount] = {};
 
 void initGlState()
 {
@@ -104,6 +108,29 @@ void runFrame()
 
 namespace {
 
+double PhaseStart = 0.0;
+
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void startPhases()
+{
+    if (MeasureFramePhases)
+        PhaseStart = steadySeconds();
+}
+
+void endPhase(FramePhase phase)
+{
+    if (!MeasureFramePhases)
+        return;
+    glFinish();
+    const double now = steadySeconds();
+    FramePhaseSeconds[phase] = now - PhaseStart;
+    PhaseStart = now;
+}
+
 bool playerLiesDying()
 {
     if (Characters.main.empty())
@@ -116,6 +143,7 @@ bool playerLiesDying()
 
 void updateFrame()
 {
+    startPhases();
     FrameDelta = GameTimer.delta();
     if (playerLiesDying())
         FrameDelta *= 10.0f;
@@ -129,12 +157,15 @@ void updateFrame()
 
     GameCamera.follow();
     updateFog(FrameDelta);
+    endPhase(PhaseCameraAndFog);
 
     Characters.gameTick(FrameDelta);
+    endPhase(PhaseTick);
 }
 
 void drawFrame()
 {
+    startPhases();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glPushMatrix();
@@ -152,15 +183,21 @@ void drawFrame()
     const float centreZ = CameraEye.z + 60.0f * CameraForward.z;
     bindTexture(TextureSlot::Pyramid);
     drawTerrain(centreX, centreZ);
+    endPhase(PhaseTerrain);
     Characters.drawAll();
+    endPhase(PhaseCharacters);
     bindTexture(TextureSlot::Pyramid);
     drawWater(centreX, centreZ);
+    endPhase(PhaseWater);
     drawScenery(CameraEye.x, CameraEye.z);
+    endPhase(PhaseScenery);
     Characters.drawBlended();
+    endPhase(PhaseBlended);
 
     glPopMatrix();
     drawOverlay();
     glPopMatrix();
+    endPhase(PhaseOverlay);
 
     swapFrameBuffers();
     requestRedisplay();

@@ -20,6 +20,15 @@ void runFrame();
 void updateFrame();
 void drawFrame();
 
+// Per-phase timing of running frames, for the benchmarks. While enabled each
+// phase ends with glFinish, so the GL work is counted where it was issued.
+enum FramePhase {
+    PhaseCameraAndFog, PhaseTick, PhaseTerrain, PhaseCharacters, PhaseWater, PhaseScenery,
+    PhaseBlended, PhaseOverlay, FramePhaseCount
+};
+extern bool MeasureFramePhases;
+extern double FramePhaseSeconds[FramePhaseCount];
+
 // Releases what must go while the GL context and audio device still exist:
 // the sound system first, then the characters, then the texture names.
 void releaseGame();
