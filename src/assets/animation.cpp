@@ -13,7 +13,6 @@ AnimationLibrary& AnimationLibrary::instance()
 }
 
 Animation* AnimationLibrary::load(const char*) { return nullptr; }
-void AnimationLibrary::loadTable() {}
 Animation* AnimationLibrary::get(AnimationSlot slot) const { return table[slot]; }
 
 void AnimatedModel::attachSkeleton(const char*) {}

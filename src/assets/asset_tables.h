@@ -1,5 +1,6 @@
 // The tables that name every picture, animation, skeleton and model the game
-// loads, the scenery display lists, and the world build's asset step.
+// loads, the scenery display lists, and the world build's asset step. Owned
+// by the asset tables; the slots are what drawing binds and plays.
 #pragma once
 
 #include <GL/gl.h>
@@ -37,9 +38,27 @@ enum AnimationSlot : int {
     AnimationSlotCount
 };
 
+// "Data/Animations/<stem>.anim" per slot, in slot order.
 extern const char* const AnimationFiles[AnimationSlotCount];
 
-// The ten scenery display lists, named by one glGenLists(10).
+// One picture of the world build and the slot it fills.
+struct TextureFile {
+    const char* path;
+    TextureSlot slot;
+};
+
+// The world build loads these in this order: every TGA, then every BMP. The
+// loading screen's own picture (slot 4) is not among them.
+constexpr int WorldTgaTextureCount = 7;
+constexpr int WorldBmpTextureCount = 11;
+extern const TextureFile WorldTgaTextures[WorldTgaTextureCount];
+extern const TextureFile WorldBmpTextures[WorldBmpTextureCount];
+
+extern const char* const CottageModelFile;   // "Data/Objects/Cottage.mub"
+
+// The ten scenery display lists, named by one glGenLists(10) in this order
+// and compiled in the same order.
+constexpr int SceneryListCount = 10;
 extern GLuint TreeTrunkList, TreeTrunkCoarseList, TreeCrownList, TreeCrownCoarseList;
 extern GLuint ShrubTrunkList, ShrubTrunkCoarseList, ShrubCrownList, ShrubCrownCoarseList;
 extern GLuint SphereList, SentryList;
@@ -49,4 +68,7 @@ extern MubModel* cottageModel;
 // Binds a slot of the texture table to GL_TEXTURE_2D.
 void bindTexture(TextureSlot slot);
 
+// The world build's first step: every texture but the loading screen's, the
+// texture environment, the scenery lists, the animation table and the cottage
+// model. Missing files are reported by their loaders; this never fails.
 void buildWorldAssets();
