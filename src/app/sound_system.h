@@ -1,7 +1,11 @@
 // Sound: a fixed table of 18 slots over SDL2_mixer. Each slot holds one sound
 // loaded whole into memory and a handle to the voice it last played on.
-// One program-wide instance, Sound.
+// One program-wide instance, Sound, owned here; the world build loads it, the
+// game tick and the fog update play it, the frame loop releases it at exit.
 #pragma once
+
+#include <atomic>
+#include <vector>
 
 struct Mix_Chunk;
 
@@ -23,6 +27,21 @@ enum class SoundSlot : int {
 };
 
 constexpr int SoundSlotCount = 18;
+constexpr int MixerChannelCount = 200;
+
+// One row of the slot table: which file loadTable puts into which slot, in
+// the order they are loaded.
+struct SoundFile {
+    SoundSlot slot;
+    const char* fileName;
+};
+
+constexpr int SoundTableSize = 14;
+extern const SoundFile SoundTable[SoundTableSize];
+
+// How many sounds each mixer channel has finished (ended or halted). Raised by
+// the mixer's channel-finished callback on the audio thread.
+extern std::atomic<unsigned> ChannelGenerations[MixerChannelCount];
 
 // A voice as the mixer hands it out: the channel and the generation of that
 // channel when the sound started. Channel numbers are reused, so a handle
@@ -38,11 +57,16 @@ struct SoundSystem {
     Mix_Chunk* sounds[SoundSlotCount] = {};
     VoiceHandle channels[SoundSlotCount];
     bool playing = false;
+    // Sounds a slot no longer holds; a channel may still be playing them, so
+    // they are freed only at release.
+    std::vector<Mix_Chunk*> replaced;
 
     // Opens the audio device (44,100 Hz stereo, 200 channels). Fails quietly:
     // without a device every later call does nothing.
     void init();
     void load(const char* fileName, SoundSlot slot);
+    // Starts the slot's sound at volume 0..1 unless it is still playing, in
+    // which case nothing changes, not even the volume.
     void play(SoundSlot slot, float volume);
 
     bool isPlaying(SoundSlot slot);
