@@ -38,25 +38,30 @@ bool vegetationLook(int kind, VegetationLook& look)
 }
 
 // Pass 1: trunks and cottages, and the obstacles characters collide with.
-void drawSolidCell(float x, float z, int xw, int zw, int kind, int detail)
+// Cells with nothing solid on them leave the matrix stack alone: a push and
+// pop around nothing changes no state.
+void drawSolidCell(float x, float z, int cell, int kind, int detail)
 {
-    const int cell = cellIndex(xw, zw);
     const float h = heightGrid[cell];
-    glPushMatrix();
     switch (kind) {
     case Tree:
+        glPushMatrix();
         glTranslatef(x, h, z);
         glScalef(2.0f, 6.0f, 2.0f);
         glCallList(treeTrunkListFor(detail));
+        glPopMatrix();
         sceneryCircles.push_back({x, z, 1.0f, h + 8.0f});
         break;
     case Shrub:
+        glPushMatrix();
         glTranslatef(x + 0.5f, h - 0.5f, z + 0.5f);
         glScalef(2.0f, plantSizeGrid[cell], 2.0f);
         glCallList(shrubTrunkListFor(detail));
+        glPopMatrix();
         sceneryCircles.push_back({x + 0.5f, z + 0.5f, 0.8f, h + 15.0f});
         break;
     case Cottage:
+        glPushMatrix();
         glColor3f(1.0f, 1.0f, 1.0f);
         bindTexture(TextureSlot::Cottage);
         glTranslatef(x, h - 0.01f, z);
@@ -64,45 +69,52 @@ void drawSolidCell(float x, float z, int xw, int zw, int kind, int detail)
         // obstacle still stands.
         if (cottageModel)
             cottageModel->draw();
+        glPopMatrix();
         sceneryBoxes.push_back({x - 3.5f, z - 3.5f, 0.0f, x + 3.5f, z + 3.5f, h + 6.0f});
         break;
     default:
         break;
     }
-    glPopMatrix();
 }
 
 void drawVegetationCell(float x, float z, int xw, int zw, const VegetationLook& look)
 {
     bindTexture(look.texture);
     plantSwayAmplitude = look.swayAmplitude;
+    glPushMatrix();
     glTranslatef(x + 0.5f, 0.0f, z + 0.5f);
     glScalef(1.0f, 1.0f, 1.0f);
-    const int d = cellIndex(xw, zw);        // (x, z)
-    const int b = cellIndex(xw + 1, zw);    // (x + 1, z)
-    const int c = cellIndex(xw, zw + 1);    // (x, z + 1)
+    // Corners: d (x, z), b (x + 1, z), c (x, z + 1), a (x + 1, z + 1). The
+    // grids have a column and row beyond the wrap, so no second wrap.
+    const int d = cellIndex(xw, zw);
+    const int b = cellIndex(xw + 1, zw);
+    const int c = cellIndex(xw, zw + 1);
     const int a = cellIndex(xw + 1, zw + 1);
     glColor3f(redGrid[b] + 0.5f, greenGrid[b] + 0.5f, blueGrid[b] + 0.5f);
     drawPlantBillboard(z * 0.2f + plantSwayTime, heightGrid[a], heightGrid[b], heightGrid[c],
                        heightGrid[d], plantSizeGrid[a], plantSizeGrid[b], plantSizeGrid[c],
                        plantSizeGrid[d]);
+    glPopMatrix();
 }
 
 // Pass 2: crowns, and the ground vegetation of the inner square.
 void drawUpperCell(float x, float z, int xw, int zw, int kind, int detail, int visit)
 {
     const int cell = cellIndex(xw, zw);
-    glPushMatrix();
     switch (kind) {
     case Tree:
+        glPushMatrix();
         glTranslatef(x, heightGrid[cell], z);
         glScalef(2.0f, 6.0f, 2.0f);
         glCallList(treeCrownListFor(detail));
+        glPopMatrix();
         break;
     case Shrub:
+        glPushMatrix();
         glTranslatef(x + 0.5f, heightGrid[cell] - 0.5f, z + 0.5f);
         glScalef(2.0f, plantSizeGrid[cell], 2.0f);
         glCallList(shrubCrownListFor(detail));
+        glPopMatrix();
         break;
     default: {
         VegetationLook look;
@@ -111,7 +123,6 @@ void drawUpperCell(float x, float z, int xw, int zw, int kind, int detail, int v
         break;
     }
     }
-    glPopMatrix();
 }
 
 } // namespace
@@ -150,9 +161,8 @@ void drawScenery(float eyeX, float eyeZ)
         int xw = x;
         int zw = z;
         wrapCell(xw, zw);
-        const int kind = kindGrid[cellIndex(xw, zw)];
-        if (kind != Empty)
-            drawSolidCell(float(x), float(z), xw, zw, kind, detail);
+        const int cell = cellIndex(xw, zw);
+        drawSolidCell(float(x), float(z), cell, kindGrid[cell], detail);
     });
 
     plantSwayTime += FrameDelta * SwayRate;
