@@ -1,10 +1,48 @@
 #include "assets/animation.h"
 
 #include "assets/asset_tables.h"
+#include "platform/notice.h"
 
-void Skeleton::read(std::istream&) {}
-Skeleton* SkeletonCache::get(const char*) { return nullptr; }
-void Animation::read(std::istream&) {}
+#include <fstream>
+
+namespace {
+
+// A frame holds at least its time and its matrix count.
+constexpr size_t SmallestFrameBytes = 8 + 4;
+
+bool readMatrices(std::istream& in, uint32_t count, std::vector<Matrix4>& into)
+{
+    into.reserve(boundedCount(in, count, sizeof(Matrix4)));
+    Matrix4 matrix;
+    for (uint32_t i = 0; i < count; ++i) {
+        in.read(reinterpret_cast<char*>(matrix.data()), sizeof matrix);
+        if (in.gcount() != std::streamsize(sizeof matrix))
+            return false;
+        into.push_back(matrix);
+    }
+    return true;
+}
+
+}
+
+void Animation::read(std::istream& in)
+{
+    uint32_t frameCount = 0;
+    if (!readU32(in, frameCount))
+        return;
+    frames.reserve(boundedCount(in, frameCount, SmallestFrameBytes));
+    for (uint32_t f = 0; f < frameCount; ++f) {
+        double time = 0.0;
+        in.read(reinterpret_cast<char*>(&time), sizeof time);
+        if (in.gcount() != std::streamsize(sizeof time))
+            return;
+        AnimationFrame& frame = frames.emplace_back();
+        frame.time = time;
+        uint32_t matrixCount = 0;
+        if (!readU32(in, matrixCount) || !readMatrices(in, matrixCount, frame.matrices))
+            return;
+    }
+}
 
 AnimationLibrary& AnimationLibrary::instance()
 {
@@ -12,12 +50,25 @@ AnimationLibrary& AnimationLibrary::instance()
     return *library;
 }
 
-Animation* AnimationLibrary::load(const char*) { return nullptr; }
-Animation* AnimationLibrary::get(AnimationSlot slot) const { return table[slot]; }
+Animation* AnimationLibrary::load(const char* fileName)
+{
+    for (auto& animation : loaded)
+        if (animation->fileName == fileName)
+            return animation.get();
+    Animation* animation = loaded.emplace_back(std::make_unique<Animation>()).get();
+    animation->fileName = fileName;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) {
+        showNotice("FileMissing!", std::string("Failed to load animation ") + fileName);
+        return animation;
+    }
+    animation->read(in);
+    return animation;
+}
 
-void AnimatedModel::attachSkeleton(const char*) {}
-void AnimatedModel::play(Animation*, int, float) {}
-void AnimatedModel::advance(float) {}
-void AnimatedModel::advanceBlend(float) {}
-void AnimatedModel::computePose() {}
-void AnimatedModel::draw() const {}
+Animation* AnimationLibrary::get(AnimationSlot slot) const
+{
+    if (int(slot) < 0 || int(slot) >= AnimationSlotCount)
+        return nullptr;
+    return table[slot];
+}

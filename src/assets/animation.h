@@ -1,6 +1,8 @@
 // Skeletons (rigid body parts, one mesh each), keyframed animations of one
 // matrix per part per frame, their caches, and AnimatedModel, the per-
 // character player that advances, cross-fades, poses and draws a skeleton.
+// The caches own every skeleton and animation for the life of the process;
+// an AnimatedModel only refers to them.
 #pragma once
 
 #include "assets/mub_model.h"
@@ -17,7 +19,10 @@ struct Skeleton {
     std::vector<std::unique_ptr<MubModel>> parts;
     std::string fileName;
 
+    // Reads a bones file's part count and parts, touching no GL; parts the
+    // stream does not hold are not made.
     void read(std::istream& in);
+    void compileParts();
 };
 
 namespace SkeletonCache {
@@ -33,6 +38,8 @@ struct Animation {
     std::vector<AnimationFrame> frames;
     std::string fileName;
 
+    // Reads an animation file's frames; a short stream keeps the frames
+    // whose time was read and the matrices read whole.
     void read(std::istream& in);
 };
 
@@ -43,6 +50,8 @@ struct AnimationLibrary {
     Animation* table[28] = {};
 
     static AnimationLibrary& instance();
+    // Finds the animation by its path, byte for byte, or reads it; a missing
+    // file shows its notice once and stays as an animation with no frames.
     Animation* load(const char* fileName);
     void loadTable();
     Animation* get(AnimationSlot slot) const;
@@ -74,6 +83,8 @@ struct AnimatedModel {
     void play(Animation* next, int playFlags, float playSpeed);
     void advance(float dt);
     void advanceBlend(float dt);
+    // A part whose frames lack its matrix keeps its last pose, and an
+    // animation with no frames leaves the whole pose as it was.
     void computePose();
     void draw() const;
 };

@@ -1,10 +1,222 @@
 #include "assets/image_files.h"
 
+#include "platform/notice.h"
+
+#include <GL/glu.h>
+
+#include <cstdlib>
+#include <fstream>
+
 GLuint TextureTable[TextureCount];
 
-bool readBmp(std::istream&, BmpImage&) { return false; }
-bool readBmp(const char*, BmpImage&) { return false; }
-bool readTga(std::istream&, TgaImage&) { return false; }
-bool readTga(const char*, TgaImage&) { return false; }
-void loadBmpTexture(const char*, GLuint*, int) {}
-void loadTgaTexture(const char*, GLuint*, int) {}
+namespace {
+
+const char* const ImageFailureCaption = "BMPOrvel";
+
+uint32_t littleU32(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+           uint32_t(bytes[3]) << 24;
+}
+
+uint16_t littleU16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }
+
+bool readExactly(std::istream& in, uint8_t* into, std::streamsize count)
+{
+    in.read(reinterpret_cast<char*>(into), count);
+    return in.gcount() == count;
+}
+
+// Bytes between the read position and the end, or -1 when the stream cannot
+// tell. Sizes come from headers anyone can edit, so nothing is allocated for a
+// block the file cannot hold.
+int64_t bytesLeft(std::istream& in)
+{
+    std::streampos here = in.tellg();
+    if (here == std::streampos(-1))
+        return -1;
+    in.seekg(0, std::ios::end);
+    std::streampos end = in.tellg();
+    in.seekg(here);
+    if (end == std::streampos(-1) || !in)
+        return -1;
+    return int64_t(end - here);
+}
+
+// Reads a pixel block of `size` bytes in one call, once the stream has shown
+// it holds that many. A stream that cannot tell its length is read in slices,
+// so a lying header still allocates no more than the stream delivers.
+bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
+{
+    int64_t left = bytesLeft(in);
+    if (left >= 0) {
+        if (size > uint64_t(left))
+            return false;
+        pixels.resize(size);
+        return readExactly(in, pixels.data(), std::streamsize(size));
+    }
+    constexpr uint64_t Slice = 1 << 20;
+    pixels.clear();
+    while (pixels.size() < size) {
+        size_t start = pixels.size();
+        size_t count = size_t(std::min<uint64_t>(Slice, size - start));
+        pixels.resize(start + count);
+        if (!readExactly(in, pixels.data() + start, std::streamsize(count)))
+            return false;
+    }
+    return true;
+}
+
+// Bytes GL reads for a BGR image at the default unpack alignment of 4.
+int64_t paddedBgrBytes(int32_t width, int32_t height)
+{
+    if (width <= 0 || height == 0)
+        return 0;
+    int64_t row = (int64_t(width) * 3 + 3) / 4 * 4;
+    return row * std::llabs(int64_t(height));
+}
+
+bool fail(BmpImage& image)
+{
+    image.pixels.clear();
+    return false;
+}
+
+bool fail(TgaImage& image)
+{
+    image.pixels.clear();
+    return false;
+}
+
+void setTextureParameters()
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+}
+
+bool readBmp(std::istream& in, BmpImage& image)
+{
+    image.pixels.clear();
+    uint8_t header[14];
+    if (!readExactly(in, header, sizeof header) || header[0] != 'B' || header[1] != 'M')
+        return fail(image);
+
+    // The info block runs from the end of the header to the pixel data; only
+    // its first 24 bytes matter, the rest is skipped but must be there.
+    uint32_t pixelOffset = littleU32(header + 10);
+    if (pixelOffset < 14 + 24)
+        return fail(image);
+    uint8_t info[24];
+    if (!readExactly(in, info, sizeof info))
+        return fail(image);
+    std::streamsize rest = std::streamsize(pixelOffset - 14 - 24);
+    if (rest > 0 && in.ignore(rest).gcount() != rest)
+        return fail(image);
+
+    image.width = int32_t(littleU32(info + 4));
+    image.height = int32_t(littleU32(info + 8));
+    if (littleU16(info + 14) != 24)
+        return fail(image);
+
+    int64_t blockSize = littleU32(info + 20);
+    if (blockSize == 0)
+        blockSize = std::llabs(int64_t(image.height)) * ((int64_t(image.width) * 24 + 7) / 8);
+    // The upload reads whole padded rows; a smaller block would be read past
+    // its end.
+    if (blockSize < 0 || blockSize < paddedBgrBytes(image.width, image.height))
+        return fail(image);
+    if (!readPixelBlock(in, uint64_t(blockSize), image.pixels))
+        return fail(image);
+    return true;
+}
+
+bool readBmp(const char* fileName, BmpImage& image)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return fail(image);
+    return readBmp(in, image);
+}
+
+bool readTga(std::istream& in, TgaImage& image)
+{
+    image = TgaImage{};
+    uint8_t header[18];
+    if (!readExactly(in, header, sizeof header))
+        return fail(image);
+    image.width = littleU16(header + 12);
+    image.height = littleU16(header + 14);
+    int bytesPerPixel = 0;
+    switch (header[16]) {
+    case 8:
+        bytesPerPixel = 1;
+        image.internalFormat = GL_LUMINANCE8;
+        image.pixelFormat = GL_LUMINANCE;
+        break;
+    case 24:
+        bytesPerPixel = 3;
+        image.internalFormat = GL_RGB8;
+        image.pixelFormat = GL_BGR_EXT;
+        break;
+    case 32:
+        bytesPerPixel = 4;
+        image.internalFormat = GL_RGBA8;
+        image.pixelFormat = GL_BGRA_EXT;
+        break;
+    default:
+        return fail(image);
+    }
+    uint64_t blockSize = uint64_t(image.width) * uint64_t(image.height) * uint64_t(bytesPerPixel);
+    if (!readPixelBlock(in, blockSize, image.pixels))
+        return fail(image);
+    return true;
+}
+
+bool readTga(const char* fileName, TgaImage& image)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return fail(image);
+    return readTga(in, image);
+}
+
+void loadBmpTexture(const char* fileName, GLuint* table, int slot)
+{
+    glBindTexture(GL_TEXTURE_2D, table[slot]);
+    BmpImage image;
+    if (!readBmp(fileName, image)) {
+        showNotice(fileName, ImageFailureCaption);
+        return;
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE,
+                 image.pixels.data());
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
+                      image.pixels.data());
+    image.pixels = {};
+    setTextureParameters();
+}
+
+void loadTgaTexture(const char* fileName, GLuint* table, int slot)
+{
+    glBindTexture(GL_TEXTURE_2D, table[slot]);
+    TgaImage image;
+    if (!readTga(fileName, image)) {
+        showNotice(fileName, ImageFailureCaption);
+        return;
+    }
+    // TGA rows carry no padding: read at the default alignment of 4, a row of
+    // 1 or 2 grey or colour pixels would be taken from the wrong bytes and the
+    // last rows read past the block.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, image.internalFormat, image.width, image.height, 0,
+                 image.pixelFormat, GL_UNSIGNED_BYTE, image.pixels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    image.pixels = {};
+    setTextureParameters();
+}

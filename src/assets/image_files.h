@@ -1,5 +1,7 @@
 // BMP and TGA readers and the two operations that load a file into a slot of
-// the texture table. The 19 GL texture names are made once at GL start-up.
+// the texture table. The 19 GL texture names are made once at GL start-up;
+// the loaders only fill the image of an existing name. The readers take a
+// stream or a path and touch no GL, so they can be exercised without one.
 #pragma once
 
 #include <GL/gl.h>
@@ -25,10 +27,15 @@ struct TgaImage {
     GLenum pixelFormat = GL_BGR_EXT;
 };
 
+// Both readers return false, with no pixels, for anything they do not
+// accept, including a pixel block shorter than what the upload will read.
 bool readBmp(std::istream& in, BmpImage& image);
 bool readBmp(const char* fileName, BmpImage& image);
 bool readTga(std::istream& in, TgaImage& image);
 bool readTga(const char* fileName, TgaImage& image);
 
+// Bind table[slot], read the file and upload it; a failure shows the notice
+// (text: the file name as passed, caption "BMPOrvel") and leaves the slot's
+// image as it was.
 void loadBmpTexture(const char* fileName, GLuint* table, int slot);
 void loadTgaTexture(const char* fileName, GLuint* table, int slot);

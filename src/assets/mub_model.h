@@ -1,10 +1,13 @@
 // A triangle mesh read from the .mub mesh encoding and compiled into a display
-// list, and the process-wide cache of standalone model files.
+// list, and the process-wide cache of standalone model files, which owns every
+// model it loads for the life of the process.
 #pragma once
 
 #include <GL/gl.h>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
@@ -18,10 +21,14 @@ struct MubModel {
     std::string fileName;
 
     // Reads one mesh (name line, count, positions, normals, texture
-    // coordinates) from the stream. Never trusts the count beyond what the
-    // stream still holds: a short stream keeps the vertices read whole.
+    // coordinates) from the stream; touches no GL. Never trusts the count
+    // beyond what the stream still holds: a short stream keeps the vertices
+    // read whole, and a failed stream leaves the model as it is.
     void read(std::istream& in);
+    // Reads a standalone model file; a file that cannot be opened gives an
+    // empty model.
     void readFile(const char* fileName, bool buildList, bool flipZ);
+    void flipZ();
     void compile();
     void emit() const;
     void draw() const;
@@ -30,3 +37,9 @@ struct MubModel {
 namespace ModelCache {
 MubModel* get(const char* fileName, bool buildList, bool flipZ);
 }
+
+// Binary helpers shared by the mesh, bones and animation readers.
+bool readU32(std::istream& in, uint32_t& value);
+// How many elements of `elementBytes` each the stream can still deliver, at
+// most `count`; used to size reservations from counts a file only claims.
+size_t boundedCount(std::istream& in, uint64_t count, size_t elementBytes);
