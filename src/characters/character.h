@@ -79,7 +79,10 @@ struct Character {
     void setKind(uint32_t newKind, bool loadNow);
     void setupKind(bool loadNow);
     float radius() const;
+    // Walking speed of the kind, before the halving in water.
+    float walkSpeed() const;
     float reach(const Character& other) const;
+    // False without a target.
     bool inReach() const;
 
     bool update(float dt);

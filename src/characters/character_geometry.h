@@ -1,4 +1,5 @@
-// Small geometry shared by the characters: distances, headings and turning.
+// Small geometry shared by the characters: distances, headings, turning and
+// the wrap of positions into the world.
 #pragma once
 
 float horizontalDistance(float x1, float z1, float x2, float z2);
@@ -15,3 +16,10 @@ float turnToward(float angle, float goal, float step);
 
 // To unit length, or to zero when shorter than 0.0001.
 void normalise(float& x, float& y, float& z);
+
+// Into 0..499 with period 499: below 0 gains 499, above 499 loses 499, and a
+// value several periods out is brought in all the way, so that grid reads
+// and writes from a character's position never leave the grid. A value that
+// is not finite becomes 0.
+float wrapWorldCoordinate(float v);
+void wrapIntoWorld(float& x, float& z);

@@ -25,6 +25,11 @@ struct CharacterList {
     void removeSecond(size_t index);
     void clear();
 
+    // The nearest active, living character of the main list by squared
+    // horizontal distance plus the plain height difference; ties keep the
+    // earlier one. With none, the distance is sqrt(100000) (316.2) and the
+    // player is returned (null only when the list is empty). A kind of -1
+    // excludes nothing; outDy is the query's y minus the found one's.
     Character* findNearestOfKind(float x, float y, float z, uint32_t kind, float& outDistance) const;
     Character* findNearestNotOfKind(float x, float y, float z, int kind, float& outDistance,
                                     float* outDy = nullptr) const;
