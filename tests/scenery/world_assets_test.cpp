@@ -102,6 +102,9 @@ TEST(WorldAssetsTest, EveryFileMissingIsReportedInTableOrderAndTheWorldStillBuil
         distinct.insert(animation);
     }
     EXPECT_EQ(distinct.size(), 28u);
+    // A later request for a table path gets the slot's animation, silently.
+    EXPECT_EQ(library.load("Data/Animations/OrcIdle.anim"), library.get(OrcIdle));
+    EXPECT_EQ(recordedNotices().size(), 18u + 28u);
 
     ASSERT_NE(cottageModel, nullptr);
     EXPECT_TRUE(cottageModel->positions.empty());
