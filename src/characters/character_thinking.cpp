@@ -63,8 +63,8 @@ Character* nearestThreat(const Character& c, float& distance)
     return threat;
 }
 
-// A dying character decides nothing; it is not turned either (think turns
-// only the living).
+// The decisions. A dying orc, dragon, villager or goblin decides nothing
+// (and think turns only the living).
 
 void decideOrc(Character& c, float dt)
 {
