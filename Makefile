@@ -46,3 +46,15 @@ install: build
 
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# Fuzzing: the content readers under libFuzzer, built with clang in
+# $(FUZZ_BUILD). `fuzz` runs each fuzzer for a minute, `fuzz-smoke` for a few
+# seconds; both fail when a fuzzer finds a fault.
+.PHONY: fuzz-smoke
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	@sh fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: deps
+	@sh fuzz/run_fuzzers.sh $(FUZZ_BUILD) 3

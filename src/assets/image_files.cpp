@@ -4,6 +4,7 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -44,8 +45,9 @@ int64_t bytesLeft(std::istream& in)
 }
 
 // Reads a pixel block of `size` bytes in one call, once the stream has shown
-// it holds that many. A stream that cannot tell its length is read in slices,
-// so a lying header still allocates no more than the stream delivers.
+// it holds that many. A stream that cannot tell its length is read in growing
+// slices, so a lying header allocates at most about twice what the stream
+// delivers.
 bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
 {
     int64_t left = bytesLeft(in);
@@ -55,25 +57,27 @@ bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixel
         pixels.resize(size);
         return readExactly(in, pixels.data(), std::streamsize(size));
     }
-    constexpr uint64_t Slice = 1 << 20;
+    uint64_t slice = 64 * 1024;
     pixels.clear();
     while (pixels.size() < size) {
         size_t start = pixels.size();
-        size_t count = size_t(std::min<uint64_t>(Slice, size - start));
+        size_t count = size_t(std::min<uint64_t>(slice, size - start));
         pixels.resize(start + count);
         if (!readExactly(in, pixels.data() + start, std::streamsize(count)))
             return false;
+        slice = std::min<uint64_t>(slice * 2, 64 << 20);
     }
     return true;
 }
 
-// Bytes GL reads for a BGR image at the default unpack alignment of 4.
-int64_t paddedBgrBytes(int32_t width, int32_t height)
+// Bytes GL reads for a BGR image at the default unpack alignment of 4. With
+// 32-bit sides the product stays below 2^64.
+uint64_t paddedBgrBytes(int32_t width, int32_t height)
 {
     if (width <= 0 || height == 0)
         return 0;
-    int64_t row = (int64_t(width) * 3 + 3) / 4 * 4;
-    return row * std::llabs(int64_t(height));
+    uint64_t row = (uint64_t(width) * 3 + 3) / 4 * 4;
+    return row * uint64_t(std::llabs(int64_t(height)));
 }
 
 bool fail(BmpImage& image)
@@ -122,14 +126,18 @@ bool readBmp(std::istream& in, BmpImage& image)
     if (littleU16(info + 14) != 24)
         return fail(image);
 
-    int64_t blockSize = littleU32(info + 20);
-    if (blockSize == 0)
-        blockSize = std::llabs(int64_t(image.height)) * ((int64_t(image.width) * 24 + 7) / 8);
+    uint64_t blockSize = littleU32(info + 20);
+    if (blockSize == 0) {
+        int64_t rowBytes = (int64_t(image.width) * 24 + 7) / 8;
+        if (rowBytes < 0)
+            return fail(image);
+        blockSize = uint64_t(std::llabs(int64_t(image.height))) * uint64_t(rowBytes);
+    }
     // The upload reads whole padded rows; a smaller block would be read past
     // its end.
-    if (blockSize < 0 || blockSize < paddedBgrBytes(image.width, image.height))
+    if (blockSize < paddedBgrBytes(image.width, image.height))
         return fail(image);
-    if (!readPixelBlock(in, uint64_t(blockSize), image.pixels))
+    if (!readPixelBlock(in, blockSize, image.pixels))
         return fail(image);
     return true;
 }

@@ -108,6 +108,12 @@ TEST(BmpReader, RejectsPixelBlocksSmallerThanTheUploadReads)
     EXPECT_FALSE(readBmpBytes(tall, image));
     std::memcpy(&tall[22], "\x00\x00\x00\x80", 4);   // height -2^31
     EXPECT_FALSE(readBmpBytes(tall, image));
+    // The largest sides: sizes beyond 64-bit signed range, computed or padded.
+    std::memcpy(&tall[18], "\xff\xff\xff\x7f", 4);   // width 2^31 - 1
+    std::memcpy(&tall[34], "\x00\x00\x00\x00", 4);   // size computed
+    EXPECT_FALSE(readBmpBytes(tall, image));
+    std::memcpy(&tall[18], "\xfe\xff\xff\xff", 4);   // width -2: no size to compute
+    EXPECT_FALSE(readBmpBytes(tall, image));
     EXPECT_TRUE(image.pixels.empty());
     // A pixel offset of 4 GiB: the info block is skipped, never allocated.
     std::string farOffset = bmpFile(2, 2, fourColours(), 16);
