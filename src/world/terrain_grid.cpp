@@ -1,5 +1,9 @@
 #include "world/terrain_grid.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 TerrainGrid heightGrid;
 TerrainGrid redGrid;
 TerrainGrid greenGrid;
@@ -12,15 +16,224 @@ TerrainGrid scratchGrid;
 float homeCentreX = 375.0f;
 float homeCentreZ = 375.0f;
 
-int randomBetween(int, int) { return 0; }
-void fillGrid(float*, int, int, float) {}
-void fillGrid(int32_t*, int, int, int32_t) {}
-void addNoise(float*, int, int, float) {}
-void smoothGrid(float*, int, int, int) {}
-void randomWalks(float*, int, int, float, int, int, int) {}
-void paintWalks(int32_t*, float*, int, int, int, int, int, int) {}
-void replaceKindBelow(int32_t*, const float*, int, int, int, int, float) {}
-void wrapCell(int&, int&) {}
-float heightAt(float, float) { return 0.0f; }
-HeightSpan heightRange(float, float) { return {0.0f, 0.0f}; }
-void computeNormals() {}
+int randomBetween(int high, int low)
+{
+    const int n = high - low + 1;
+    if (n == 0)
+        return 0;
+    return low + std::rand() % n;
+}
+
+void fillGrid(float* grid, int width, int height, float value)
+{
+    std::fill(grid, grid + width * height, value);
+}
+
+void fillGrid(int32_t* grid, int width, int height, int32_t value)
+{
+    std::fill(grid, grid + width * height, value);
+}
+
+void addNoise(float* grid, int width, int height, float amplitude)
+{
+    const int modulus = int(amplitude * 100.0f);
+    // Below 0.01 the modulus would be zero: add nothing rather than divide by it.
+    if (modulus < 1)
+        return;
+    for (int i = 0; i < width * height; ++i)
+        grid[i] += float(std::rand() % modulus) * 0.001f;
+}
+
+namespace {
+
+// One step in a random direction, wrapped onto the grid (period = size).
+void stepWalker(int& x, int& z)
+{
+    switch (std::rand() % 4) {
+    case 0: ++x; break;
+    case 1: --x; break;
+    case 2: ++z; break;
+    default: --z; break;
+    }
+}
+
+void wrapWalker(int& x, int& z, int width, int height)
+{
+    if (x < 0)
+        x = width - 1;
+    else if (x > width - 1)
+        x = 0;
+    if (z < 0)
+        z = height - 1;
+    else if (z > height - 1)
+        z = 0;
+}
+
+float leashFor(int brush)
+{
+    if (brush == 2)
+        return 200.0f;
+    if (brush == 1)
+        return 30.0f;
+    return -1.0f;
+}
+
+int32_t kindForWalk(int kind)
+{
+    if (kind != 2)
+        return kind;
+    static const int32_t vegetation[3] = {Grass, Plant, Flowers};
+    return vegetation[std::rand() % 3];
+}
+
+} // namespace
+
+// A walk's step counter below 1 also starts the next walk, so a step count of
+// 0 gives one-cell walks instead of a walker that never stops.
+void randomWalks(float* grid, int width, int height, float value, int steps, int walks, int mode)
+{
+    if (width < 1 || height < 1)
+        return;
+    int walksLeft = walks;
+    int stepsLeft = 0;
+    int x = 0;
+    int z = 0;
+    do {
+        if (stepsLeft <= 0) {
+            x = std::rand() % width;
+            z = std::rand() % height;
+            --walksLeft;
+            stepsLeft = steps;
+        }
+        --stepsLeft;
+        float& cell = grid[z * width + x];
+        if (mode == 0)
+            cell += value;
+        else if (mode == 1)
+            cell = value;
+        stepWalker(x, z);
+        wrapWalker(x, z, width, height);
+    } while (walksLeft > 0);
+}
+
+void paintWalks(int32_t* kinds, float* markers, int width, int height, int kind, int steps, int walks,
+                int brush)
+{
+    // Starts are drawn below width - 1 and height - 1: a one-cell-wide grid
+    // has no start at all.
+    if (width < 2 || height < 2)
+        return;
+    const float leash = leashFor(brush);
+    int walksLeft = walks;
+    int stepsLeft = 0;
+    int x = 0, z = 0, startX = 0, startZ = 0;
+    int32_t paint = kind;
+    do {
+        if (stepsLeft <= 0) {
+            startX = x = std::rand() % (width - 1);
+            startZ = z = std::rand() % (height - 1);
+            paint = kindForWalk(kind);
+            --walksLeft;
+            stepsLeft = steps;
+        }
+        --stepsLeft;
+        kinds[z * width + x] = paint;
+        if (brush == 1 || brush == 2) {
+            if (z + 1 < height)
+                kinds[(z + 1) * width + x] = paint;
+            if (z - 1 >= 0)
+                kinds[(z - 1) * width + x] = paint;
+            if (x + 1 < width)
+                kinds[z * width + x + 1] = paint;
+            if (x - 1 >= 0)
+                kinds[z * width + x - 1] = paint;
+        }
+        if (markers)
+            markers[z * width + x] = 2.0f;
+        stepWalker(x, z);
+        if (leash > 0.0f) {
+            const float dx = float(x - startX);
+            const float dz = float(z - startZ);
+            if (std::sqrt(dx * dx + dz * dz) > leash) {
+                x = startX;
+                z = startZ;
+            }
+        }
+        wrapWalker(x, z, width, height);
+    } while (walksLeft > 0);
+}
+
+void replaceKindBelow(int32_t* kinds, const float* values, int width, int height, int fromKind,
+                      int toKind, float threshold)
+{
+    for (int i = 0; i < width * height; ++i)
+        if (values[i] < threshold && kinds[i] == fromKind)
+            kinds[i] = toKind;
+}
+
+void wrapCell(int& x, int& z)
+{
+    x %= WrapPeriod;
+    if (x < 0)
+        x += WrapPeriod;
+    z %= WrapPeriod;
+    if (z < 0)
+        z += WrapPeriod;
+}
+
+namespace {
+
+// The fraction of v above its truncation iv, cut to a multiple of 0.0001; in
+// the first cell it is v itself.
+float cellFraction(float v, int iv)
+{
+    if (iv == 0)
+        return v;
+    const long tenThousandths = long(double(v) * 10000.0) - long(iv) * 10000;
+    return float(tenThousandths) / 10000.0f;
+}
+
+float heightOfCell(int x, int z) { return heightGrid[cellIndex(x, z)]; }
+
+} // namespace
+
+float heightAt(float x, float z)
+{
+    const int truncX = int(x);
+    const int truncZ = int(z);
+    int ix = truncX, iz = truncZ;
+    int ix1 = truncX + 1, iz1 = truncZ + 1;
+    wrapCell(ix, iz);
+    wrapCell(ix1, iz1);
+    const float fx = cellFraction(x, truncX);
+    const float fz = cellFraction(z, truncZ);
+    const float h00 = heightOfCell(ix, iz);
+    const float h10 = heightOfCell(ix1, iz);
+    const float h01 = heightOfCell(ix, iz1);
+    const float h11 = heightOfCell(ix1, iz1);
+    return (h00 * (1.0f - fx) + h10 * fx) * (1.0f - fz) + (h01 * (1.0f - fx) + h11 * fx) * fz;
+}
+
+// Samples are clamped onto the grid so that a point on or past the edge
+// reads the edge cells instead of memory outside the grid.
+HeightSpan heightRange(float row, float column)
+{
+    static const float offsets[3] = {-0.5f, 0.0f, 0.5f};
+    HeightSpan span{-1e30f, 1e30f};
+    for (float dr : offsets)
+        for (float dc : offsets) {
+            if (dr == 0.0f && dc == 0.0f)
+                continue;
+            const int r = std::clamp(int(row + dr), 0, WorldSize - 1);
+            const int c = std::clamp(int(column + dc), 0, WorldSize - 1);
+            const float sample = float(int(heightGrid[r * WorldSize + c]));
+            span.high = std::max(span.high, sample);
+            span.low = std::min(span.low, sample);
+        }
+    return span;
+}
+
+void computeNormals()
+{
+    std::fill(normalGrid, normalGrid + WorldSize * WorldSize, Normal{0.0f, 0.3f, 0.0f});
+}

@@ -1,0 +1,294 @@
+// smoothGrid: the generator's one heavy computation (800 passes over the
+// height grid). Each new value is
+//   0.2 * (g(x, z+1) + g(x, z-1) + g(x+1, z) + g(x-1, z) + g(x, z)),
+// summed in exactly that order and clamped below at -20, over a torus. The
+// result must be bit-for-bit the plain column-by-column version's, so the
+// rows are vectorised without reordering the sum (no FMA can apply: the only
+// multiply comes after the last add), the clamp keeps a NaN as the plain
+// comparison does, and blocks of passes ping-pong between the grid and a
+// work grid. Two threads share the rows and meet at a barrier between blocks.
+#include "world/grid_smoothing.h"
+#include "world/terrain_grid.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define THORNWICK_X86 1
+#endif
+
+namespace {
+
+using RowSmoother = void (*)(const float* up, const float* row, const float* down, float* out,
+                             int width);
+
+inline float smoothedValue(float down, float up, float right, float left, float centre)
+{
+    const float v = 0.2f * (down + up + right + left + centre);
+    return v < -20.0f ? -20.0f : v;
+}
+
+// Columns [from, to) of one row, wrapping the left and right neighbours.
+inline void smoothColumns(const float* up, const float* row, const float* down, float* out, int width,
+                          int from, int to)
+{
+    for (int x = from; x < to; ++x) {
+        const int left = x == 0 ? width - 1 : x - 1;
+        const int right = x == width - 1 ? 0 : x + 1;
+        out[x] = smoothedValue(down[x], up[x], row[right], row[left], row[x]);
+    }
+}
+
+void smoothRowPlain(const float* up, const float* row, const float* down, float* out, int width)
+{
+    smoothColumns(up, row, down, out, width, 0, width);
+}
+
+#ifdef THORNWICK_X86
+
+// max(-20, v) returns v when v is NaN, as "v < -20 ? -20 : v" does.
+void smoothRowSse(const float* up, const float* row, const float* down, float* out, int width)
+{
+    smoothColumns(up, row, down, out, width, 0, 1);
+    const __m128 fifth = _mm_set1_ps(0.2f);
+    const __m128 floor = _mm_set1_ps(-20.0f);
+    int x = 1;
+    for (; x + 4 <= width - 1; x += 4) {
+        __m128 sum = _mm_add_ps(_mm_loadu_ps(down + x), _mm_loadu_ps(up + x));
+        sum = _mm_add_ps(sum, _mm_loadu_ps(row + x + 1));
+        sum = _mm_add_ps(sum, _mm_loadu_ps(row + x - 1));
+        sum = _mm_add_ps(sum, _mm_loadu_ps(row + x));
+        _mm_storeu_ps(out + x, _mm_max_ps(floor, _mm_mul_ps(fifth, sum)));
+    }
+    smoothColumns(up, row, down, out, width, x, width);
+}
+
+__attribute__((target("avx"))) void smoothRowAvx(const float* up, const float* row, const float* down,
+                                                 float* out, int width)
+{
+    smoothColumns(up, row, down, out, width, 0, 1);
+    const __m256 fifth = _mm256_set1_ps(0.2f);
+    const __m256 floor = _mm256_set1_ps(-20.0f);
+    int x = 1;
+    for (; x + 8 <= width - 1; x += 8) {
+        __m256 sum = _mm256_add_ps(_mm256_loadu_ps(down + x), _mm256_loadu_ps(up + x));
+        sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x + 1));
+        sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x - 1));
+        sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x));
+        _mm256_storeu_ps(out + x, _mm256_max_ps(floor, _mm256_mul_ps(fifth, sum)));
+    }
+    smoothColumns(up, row, down, out, width, x, width);
+}
+
+__attribute__((target("avx512f"))) void smoothRowAvx512(const float* up, const float* row,
+                                                        const float* down, float* out, int width)
+{
+    smoothColumns(up, row, down, out, width, 0, 1);
+    const __m512 fifth = _mm512_set1_ps(0.2f);
+    const __m512 floor = _mm512_set1_ps(-20.0f);
+    int x = 1;
+    for (; x + 16 <= width - 1; x += 16) {
+        __m512 sum = _mm512_add_ps(_mm512_loadu_ps(down + x), _mm512_loadu_ps(up + x));
+        sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x + 1));
+        sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x - 1));
+        sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x));
+        // The masked form with every lane set: the plain one trips GCC 12's
+        // -Wmaybe-uninitialized inside the intrinsic.
+        _mm512_storeu_ps(out + x, _mm512_mask_max_ps(floor, 0xFFFF, floor, _mm512_mul_ps(fifth, sum)));
+    }
+    smoothColumns(up, row, down, out, width, x, width);
+}
+
+#endif
+
+RowSmoother rowSmootherFor(SmoothingKernel kernel)
+{
+#ifdef THORNWICK_X86
+    switch (kernel) {
+    case SmoothingKernel::Sse: return smoothRowSse;
+    case SmoothingKernel::Avx: return smoothRowAvx;
+    case SmoothingKernel::Avx512: return smoothRowAvx512;
+    default: break;
+    }
+#else
+    (void)kernel;
+#endif
+    return smoothRowPlain;
+}
+
+// Several passes fused over one sweep of the rows (a wavefront): level l of
+// row e needs level l - 1 of rows e - 1, e and e + 1, so each level keeps only
+// its last three rows, in a ring that stays in the first-level cache, and the
+// grid itself is read and written once per block of passes instead of once
+// per pass. The rows a block needs beyond its own wrap around the torus and
+// are recomputed (levels - l rows either side at level l).
+constexpr int FusedPasses = 8;
+
+struct Wavefront {
+    int width;
+    int height;
+    RowSmoother smoothRow;
+    float* ring;   // (FusedPasses - 1) levels x 3 rows x width
+
+    const float* sourceRow(const float* src, int e) const
+    {
+        int r = e % height;
+        if (r < 0)
+            r += height;
+        return src + size_t(r) * width;
+    }
+
+    float* levelRow(int level, int e) const
+    {
+        int slot = e % 3;
+        if (slot < 0)
+            slot += 3;
+        return ring + (size_t(level - 1) * 3 + size_t(slot)) * width;
+    }
+
+    // Runs `levels` passes for rows [z0, z1) of dst, reading src.
+    void run(const float* src, float* dst, int z0, int z1, int levels) const
+    {
+        auto input = [&](int level, int e) -> const float* {
+            return level == 0 ? sourceRow(src, e) : levelRow(level, e);
+        };
+        for (int lead = z0 - levels + 1; lead < z1 + levels - 1; ++lead)
+            for (int level = 1; level <= levels; ++level) {
+                const int e = lead - (level - 1);
+                if (e < z0 - levels + level || e >= z1 + levels - level)
+                    continue;
+                float* out = level == levels ? dst + size_t(e) * width : levelRow(level, e);
+                smoothRow(input(level - 1, e - 1), input(level - 1, e), input(level - 1, e + 1), out, width);
+            }
+    }
+};
+
+// Two parties meet between blocks of passes. The wait spins briefly and then
+// yields, so a partner that lost its core costs little.
+struct BlockBarrier {
+    std::atomic<int> arrived{0};
+    std::atomic<unsigned> generation{0};
+
+    void wait(int parties)
+    {
+        const unsigned gen = generation.load(std::memory_order_acquire);
+        if (arrived.fetch_add(1, std::memory_order_acq_rel) + 1 == parties) {
+            arrived.store(0, std::memory_order_relaxed);
+            generation.fetch_add(1, std::memory_order_release);
+            return;
+        }
+        for (int spins = 0; generation.load(std::memory_order_acquire) == gen; ++spins) {
+            if (spins < 2000) {
+#ifdef THORNWICK_X86
+                _mm_pause();
+#endif
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    }
+};
+
+struct SmoothJob {
+    float* grid;
+    float* work;
+    int width;
+    int height;
+    int passes;
+    int parties;
+    RowSmoother smoothRow;
+    BlockBarrier barrier;
+
+    // Runs every pass over rows [z0, z1); the final values end in grid.
+    void run(int z0, int z1)
+    {
+        std::vector<float> ring(size_t(FusedPasses - 1) * 3 * size_t(width));
+        const Wavefront wave{width, height, smoothRow, ring.data()};
+        const float* src = grid;
+        float* dst = work;
+        for (int done = 0; done < passes;) {
+            const int levels = std::min(FusedPasses, passes - done);
+            wave.run(src, dst, z0, z1, levels);
+            done += levels;
+            if (parties > 1)
+                barrier.wait(parties);
+            const float* written = dst;
+            dst = const_cast<float*>(src);
+            src = written;
+        }
+        if (src != grid && z1 > z0)
+            std::memcpy(grid + size_t(z0) * width, src + size_t(z0) * width,
+                        sizeof(float) * size_t(z1 - z0) * width);
+    }
+};
+
+// Below this many cells a second thread costs more than it saves.
+constexpr int ThreadedCells = 64 * 64;
+
+int partiesFor(int width, int height)
+{
+    if (width * height < ThreadedCells || height < 8)
+        return 1;
+    return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+} // namespace
+
+bool smoothingKernelAvailable(SmoothingKernel kernel)
+{
+#ifdef THORNWICK_X86
+    __builtin_cpu_init();
+    switch (kernel) {
+    case SmoothingKernel::Plain:
+    case SmoothingKernel::Sse: return true;
+    case SmoothingKernel::Avx: return __builtin_cpu_supports("avx");
+    case SmoothingKernel::Avx512: return __builtin_cpu_supports("avx512f");
+    }
+    return false;
+#else
+    return kernel == SmoothingKernel::Plain;
+#endif
+}
+
+SmoothingKernel fastestSmoothingKernel()
+{
+    for (SmoothingKernel k : {SmoothingKernel::Avx512, SmoothingKernel::Avx, SmoothingKernel::Sse})
+        if (smoothingKernelAvailable(k))
+            return k;
+    return SmoothingKernel::Plain;
+}
+
+void smoothGridUsing(SmoothingKernel kernel, float* grid, int width, int height, int passes)
+{
+    if (width < 1 || height < 1 || passes < 1)
+        return;
+    const RowSmoother smoothRow = rowSmootherFor(smoothingKernelAvailable(kernel) ? kernel : SmoothingKernel::Plain);
+
+    std::vector<float> ownWork;
+    float* work = scratchGrid;
+    if (width * height > WorldSize * WorldSize || grid == scratchGrid) {
+        ownWork.resize(size_t(width) * height);
+        work = ownWork.data();
+    }
+
+    SmoothJob job{grid, work, width, height, passes, partiesFor(width, height), smoothRow, {}};
+    if (job.parties == 1) {
+        job.run(0, height);
+        return;
+    }
+    const int split = height / 2;
+    std::thread helper([&job, split] { job.run(split, job.height); });
+    job.run(0, split);
+    helper.join();
+}
+
+void smoothGrid(float* grid, int width, int height, int passes)
+{
+    static const SmoothingKernel fastest = fastestSmoothingKernel();
+    smoothGridUsing(fastest, grid, width, height, passes);
+}
