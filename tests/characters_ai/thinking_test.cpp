@@ -299,7 +299,7 @@ TEST_F(ThinkingTest, HurtVillagerRetreatsHomeAndRestsNearTheCentre)
     EXPECT_EQ(idle, 0);
 }
 
-TEST_F(ThinkingTest, PickupsTurnNoFasterThanTheTurnRate)
+TEST_F(ThinkingTest, TurnsAreLimitedToTheTurnRate)
 {
     lookFrom(90.0f, 100.0f, 1.0f, 0.0f);
     Character* orb = spawn(PowerOrb, 100.0f, 100.0f);
@@ -312,6 +312,22 @@ TEST_F(ThinkingTest, PickupsTurnNoFasterThanTheTurnRate)
     key->think(0.01f);
     EXPECT_NEAR(orb->heading, 1.04f, 1e-4f);
     EXPECT_NEAR(key->heading, 2.04f, 1e-4f);
+
+    // A swimmer turns at half the rate toward where it wants to go.
+    fillGrid(heightGrid, WorldSize, WorldSize, -5.0f);
+    Character* swimmer = spawn(Villager, 100.0f, 90.0f);
+    Character* walker = spawn(Villager, 100.0f, 120.0f);
+    for (Character* c : {swimmer, walker}) {
+        c->y = -2.5f;
+        c->heading = 1.0f;
+        c->destX = c->x - 20.0f;   // heading 0 leads there: turn down
+        c->destZ = c->z;
+    }
+    swimmer->set(Swimming);
+    swimmer->think(0.01f);
+    walker->think(0.01f);
+    EXPECT_NEAR(swimmer->heading, 0.98f, 1e-4f);
+    EXPECT_NEAR(walker->heading, 0.96f, 1e-4f);
 }
 
 TEST_F(ThinkingTest, OrcFollowsAStrongerOrcWithin30)
