@@ -561,7 +561,7 @@ Pose gaitPose(const BodyPlan& b, const Gait& g, float t)
     float reachLimit = (b.thigh + b.shin) * 0.55f;
     float half = std::min(g.stridePerFrame * float(g.frames) * g.duty * 0.5f, reachLimit);
     // Lowest while a foot is planted, highest in the flight between steps.
-    p.rootY = b.hipHeight() * 0.9f - g.bob * (0.5f + 0.5f * std::cos(4 * Pi * (t - g.duty * 0.5f)));
+    p.rootY = b.hipHeight() * 0.93f - g.bob * (0.5f + 0.5f * std::cos(4 * Pi * (t - g.duty * 0.5f)));
     p.spineBend = g.lean;
     float footX[2];
     for (int s = 0; s < 2; ++s) {

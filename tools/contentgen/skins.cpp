@@ -22,6 +22,7 @@ struct SkinStyle {
     Rgb skin, hair, tunic, trousers, boots, trim, eye, lips;
     bool beard, longHair, ragged, dress, rolledSleeves, bald, fangs;
     uint32_t seed;
+    bool torn = true;   // holes in the clothes (ragged ones only)
 };
 
 // Fills a region with a colour, a soft top-to-bottom shade and a weave or
@@ -191,7 +192,7 @@ Picture paintSkin(const SkinStyle& s)
     for (int i = 0; i < 4; ++i)
         pic.fillCircle(float(gold.x) + 8 + float(i) * 16, float(gold.y) + 18, 4, i % 2 ? 0.8f : 0.1f, 0.1f, i % 2 ? 0.1f : 0.7f);
     cloth(pic, SkinAreas[AreaIvory], {0.93f, 0.9f, 0.78f}, s.seed + 22, 0.06f);
-    if (s.ragged) {
+    if (s.ragged && s.torn) {
         tears(pic, torso, s.skin, s.seed + 23, 14);
         tears(pic, pelvis, s.skin, s.seed + 24, 8);
         tears(pic, SkinAreas[AreaUpperArm], s.skin, s.seed + 25, 5);
@@ -269,7 +270,7 @@ std::vector<std::pair<const char*, Picture>> paintSkins()
                         false, false, true, false, true, false, false, 130};
     SkinStyle king = {{0.6f, 0.58f, 0.68f}, {0.85f, 0.85f, 0.88f}, {0.38f, 0.1f, 0.45f}, {0.2f, 0.08f, 0.25f},
                       {0.15f, 0.1f, 0.12f}, {0.95f, 0.78f, 0.2f}, {0.3f, 1.0f, 0.5f}, {0.2f, 0.1f, 0.2f},
-                      true, true, true, false, false, false, false, 140};
+                      true, true, true, false, false, false, false, 140, false};
     std::vector<std::pair<const char*, Picture>> skins;
     skins.emplace_back("Images/PessentMale.bmp", paintSkin(male));
     skins.emplace_back("Images/PessentMale2.bmp", paintSkin(male2));
