@@ -144,25 +144,25 @@ Picture paintPlant()
     Picture pic(size, size);
     pic.fill(0.25f, 0.5f, 0.2f, 0.0f);
     Lcg rng(41);
-    for (int i = 0; i < 9; ++i) {
-        float angle = -Pi / 2 + rng.between(-1.1f, 1.1f);
-        float len = rng.between(0.5f, 0.85f) * size;
+    for (int i = 0; i < 12; ++i) {
+        float angle = -Pi / 2 + rng.between(-0.85f, 0.85f);
+        float len = rng.between(0.5f, 0.8f) * size;
         float bx = size * 0.5f + rng.between(-8, 8), by = size - 2.0f;
         float k = rng.between(0.75f, 1.15f);
         // Broad leaf: a chain of ellipses widest in the middle, with a vein.
         const int steps = 20;
         for (int s = 0; s <= steps; ++s) {
             float t = float(s) / steps;
-            float droop = t * t * 0.5f * (std::cos(angle) > 0 ? 1.0f : -1.0f);
+            float droop = t * t * 0.25f * (std::cos(angle) > 0 ? 1.0f : -1.0f);
             float a = angle + droop;
             float x = bx + std::cos(a) * len * t, y = by + std::sin(angle) * len * t + t * t * len * 0.15f;
-            float w = std::sin(Pi * std::min(1.0f, t * 1.1f)) * 11 + 1;
+            float w = std::sin(Pi * std::min(1.0f, t * 1.1f)) * 9 + 1;
             pic.fillCircle(x, y, w, 0.2f * k, 0.5f * k + 0.1f * t, 0.15f * k);
         }
         for (int s = 0; s < steps; ++s) {
             float t0 = float(s) / steps, t1 = float(s + 1) / steps;
             auto at = [&](float t, float& x, float& y) {
-                float droop = t * t * 0.5f * (std::cos(angle) > 0 ? 1.0f : -1.0f);
+                float droop = t * t * 0.25f * (std::cos(angle) > 0 ? 1.0f : -1.0f);
                 x = bx + std::cos(angle + droop) * len * t;
                 y = by + std::sin(angle) * len * t + t * t * len * 0.15f;
             };

@@ -1,8 +1,9 @@
-// thornwick-contentsheet --out FILE.png: one picture of all the content, run
-// in the game's run directory. Every picture of the texture table, the
-// cottage, each skeleton in its skins posed at key frames of each of its
-// animations (drawn by the game's own readers and AnimatedModel in the
-// headless GL context), and a waveform strip of each sound.
+// thornwick-contentsheet --out FILE.png [--pose N] [--every SLOT]: one picture
+// of all the content, run in the game's run directory. Every picture of the
+// texture table, the cottage, each skeleton in its skins posed at key frames
+// of each of its animations (drawn by the game's own readers and
+// AnimatedModel in the headless GL context), and a waveform strip of each
+// sound. --every draws all frames of one animation slot for a closer look.
 #include "assets/animation.h"
 #include "assets/asset_tables.h"
 #include "assets/image_files.h"
@@ -131,6 +132,41 @@ struct Body {
     float scale;   // the kind's drawing scale relative to a villager
 };
 
+void drawPose(Picture& sheet, AnimatedModel& model, Animation* animation, int frame, const Body& body, int size, int x, int y,
+              float yaw = 55)
+{
+    model.play(animation, PlayOnce, 1);
+    model.fadeFrom = nullptr;
+    model.currentFrame = frame;
+    model.nextFrame = frame;
+    model.fraction = 0;
+    model.computePose();
+    cellView(0, 0, size, 1.9f, 1.55f, yaw);
+    ground(3);
+    glPushMatrix();
+    glScalef(body.scale, body.scale, body.scale);
+    // Swimmers float at the water's surface, high above their feet; bring
+    // them down into the frame.
+    if (animation->fileName.find("Swim") != std::string::npos)
+        glTranslatef(0, -2.0f, 0);
+    glColor3f(1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, TextureTable[body.skin]);
+    model.draw();
+    glPopMatrix();
+    glFinish();
+    grab(sheet, 0, 0, size, size, x, y);
+}
+
+// Each body in each of its skins, with the animation slots it plays.
+const Body Bodies[] = {{"Data/Bones/MaleBones.mub", int(TextureSlot::PessentMale), 0, 7, 1},
+                        {"Data/Bones/MaleBones.mub", int(TextureSlot::PessentMale2), 0, 7, 1},
+                        {"Data/Bones/FemaleBones.mub", int(TextureSlot::PessentFemale), 8, 15, 1},
+                        {"Data/Bones/MaleBones.mub", int(TextureSlot::ZombieMale), 0, 7, 1},
+                        {"Data/Bones/ZombieKingBones.mub", int(TextureSlot::ZombieKing), 0, 7, 1},
+                        {"Data/Bones/OrcBones.mub", int(TextureSlot::Orc), 16, 21, 0.9f},
+                        {"Data/Bones/GoblinBones.mub", int(TextureSlot::Goblin), 22, 27, 1}};
+
 std::vector<int> keyFrames(const std::string& file, size_t frames)
 {
     int n = int(frames);
@@ -143,15 +179,8 @@ std::vector<int> keyFrames(const std::string& file, size_t frames)
 
 void drawBodies(Picture& sheet, int top, int small)
 {
-    const Body bodies[] = {{"Data/Bones/MaleBones.mub", int(TextureSlot::PessentMale), 0, 7, 1},
-                           {"Data/Bones/MaleBones.mub", int(TextureSlot::PessentMale2), 0, 7, 1},
-                           {"Data/Bones/FemaleBones.mub", int(TextureSlot::PessentFemale), 8, 15, 1},
-                           {"Data/Bones/MaleBones.mub", int(TextureSlot::ZombieMale), 0, 7, 1},
-                           {"Data/Bones/ZombieKingBones.mub", int(TextureSlot::ZombieKing), 0, 7, 1},
-                           {"Data/Bones/OrcBones.mub", int(TextureSlot::Orc), 16, 21, 0.9f},
-                           {"Data/Bones/GoblinBones.mub", int(TextureSlot::Goblin), 22, 27, 1}};
     int row = 0;
-    for (const Body& body : bodies) {
+    for (const Body& body : Bodies) {
         AnimatedModel model;
         model.attachSkeleton(body.bones);
         int column = 0;
@@ -160,28 +189,7 @@ void drawBodies(Picture& sheet, int top, int small)
             if (!animation || animation->frames.size() < 2)
                 continue;
             for (int frame : keyFrames(animation->fileName, animation->frames.size())) {
-                model.play(animation, PlayOnce, 1);
-                model.fadeFrom = nullptr;
-                model.currentFrame = frame;
-                model.nextFrame = frame;
-                model.fraction = 0;
-                model.computePose();
-                int x = column * small;
-                cellView(0, 0, small, 1.9f, 1.55f, 55);
-                ground(3);
-                glPushMatrix();
-                glScalef(body.scale, body.scale, body.scale);
-                // Swimmers float at the water's surface, high above their
-                // feet; bring them down into the frame.
-                if (animation->fileName.find("Swim") != std::string::npos)
-                    glTranslatef(0, -2.0f, 0);
-                glColor3f(1, 1, 1);
-                glEnable(GL_TEXTURE_2D);
-                glBindTexture(GL_TEXTURE_2D, TextureTable[body.skin]);
-                model.draw();
-                glPopMatrix();
-                glFinish();
-                grab(sheet, 0, 0, small, small, x, top + row * small);
+                drawPose(sheet, model, animation, frame, body, small, column * small, top + row * small);
                 ++column;
             }
         }
@@ -297,6 +305,26 @@ std::vector<float> readWav(const std::string& path)
     return samples;
 }
 
+// Every frame of one animation slot on every body that plays it, seen from
+// the side, for a close look at a single animation.
+Picture everyFrame(int slot, int size)
+{
+    std::vector<const Body*> players;
+    for (const Body& body : Bodies)
+        if (slot >= body.firstSlot && slot <= body.lastSlot)
+            players.push_back(&body);
+    Animation* animation = AnimationLibrary::instance().get(AnimationSlot(std::clamp(slot, 0, AnimationSlotCount - 1)));
+    int frames = animation ? int(animation->frames.size()) : 0;
+    Picture sheet(std::max(1, frames) * size, std::max<int>(1, int(players.size())) * size);
+    for (size_t row = 0; row < players.size() && frames > 0; ++row) {
+        AnimatedModel model;
+        model.attachSkeleton(players[row]->bones);
+        for (int f = 0; f < frames; ++f)
+            drawPose(sheet, model, animation, f, *players[row], size, f * size, int(row) * size, 10);
+    }
+    return sheet;
+}
+
 void drawSounds(Picture& sheet, int top)
 {
     const char* names[] = {"Orc", "OrcDie", "Wind", "Bubbles", "Zombie", "ZombieDie", "Splash", "SplashOut",
@@ -337,11 +365,14 @@ int main(int argc, char** argv)
 {
     std::string out = "content.png";
     int poseCell = 64;   // --pose N draws larger poses for a closer look
+    int every = -1;      // --every SLOT draws each frame of one animation instead
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0)
             out = argv[i + 1];
         if (std::strcmp(argv[i], "--pose") == 0)
             poseCell = std::clamp(std::atoi(argv[i + 1]), 16, 200);
+        if (std::strcmp(argv[i], "--every") == 0)
+            every = std::atoi(argv[i + 1]);
     }
     if (!createHeadlessContext(800, 600)) {
         std::fprintf(stderr, "thornwick-contentsheet: no headless GL context\n");
@@ -353,6 +384,9 @@ int main(int argc, char** argv)
     glEnable(GL_NORMALIZE);
     buildWorldAssets();
     loadBmpTexture("Images/LoadScreen.bmp", TextureTable, int(TextureSlot::LoadScreen));
+
+    if (every >= 0)
+        return writePng(out, everyFrame(every, poseCell)) ? 0 : 1;
 
     const int picturesTop = 0, picturesHeight = 2 * Cell;
     const int bodiesTop = picturesHeight + 8, bodiesHeight = 7 * poseCell;
