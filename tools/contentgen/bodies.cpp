@@ -873,6 +873,6 @@ bool writeBodies(const std::string& root)
     Gait orcWalk = {12, groundPerFrame(5.6f, 0.72f, 20.0f), 0.28f, 0.22f, 0.08f, 12, 30, 40};
     ok = writeBeastSet(root, "Orc", OrcBody, orcWalk, 1.4f, 2.8f) && ok;
     Gait goblinWalk = {10, groundPerFrame(3.0f, 0.6f, 20.0f), 0.30f, 0.16f, 0.06f, 10, 35, 50};
-    ok = writeBeastSet(root, "Goblin", GoblinBody, goblinWalk, 1.0f, 2.9f) && ok;
+    ok = writeBeastSet(root, "Goblin", GoblinBody, goblinWalk, 1.0f, 3.2f) && ok;
     return ok;
 }

@@ -82,13 +82,15 @@ Samples voice(float seconds, float (*pitch)(float), float f1a, float f2a, float 
     Samples out = silence(seconds);
     Buzz buzz;
     BandPass one, two;
+    LowPass chest;
     Lcg rng(seed);
     for (size_t i = 0; i < out.size(); ++i) {
         float t = float(i) / Rate, u = t / seconds;
         float src = buzz.run(pitch(u)) + (rng.unit() - 0.5f) * breath;
         one.tune(f1a + (f1b - f1a) * u, 5);
         two.tune(f2a + (f2b - f2a) * u, 6);
-        float s = one.run(src) * 1.0f + two.run(src) * 0.6f;
+        // The low chest resonance gives the big creatures their weight.
+        float s = one.run(src) * 1.0f + two.run(src) * 0.6f + chest.run(src, 250) * 0.5f;
         float flutter = 1 - growl * (0.5f + 0.5f * std::sin(2 * Pi * 28 * t + 3 * std::sin(2 * Pi * 3 * t)));
         out[i] = s * flutter * envelope(t, seconds, attack, release);
     }
