@@ -26,15 +26,13 @@
 
 namespace {
 
-// One generated tree for the whole binary.
+// One generated tree for the whole binary, removed at exit.
 const ScratchDir& generated()
 {
-    static ScratchDir* dir = [] {
-        auto* d = new ScratchDir;
-        EXPECT_TRUE(generateContent(d->path()));
-        return d;
-    }();
-    return *dir;
+    static ScratchDir dir;
+    static const bool written = generateContent(dir.path());
+    EXPECT_TRUE(written) << "the generator could not write under " << dir.path();
+    return dir;
 }
 
 std::string pathOf(const std::string& relative)
