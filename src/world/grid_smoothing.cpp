@@ -6,7 +6,7 @@
 // rows are vectorised without reordering the sum (no FMA can apply: the only
 // multiply comes after the last add), the clamp keeps a NaN as the plain
 // comparison does, and blocks of passes ping-pong between the grid and a
-// work grid. Two threads share the rows and meet at a barrier between blocks.
+// work grid. Two threads share each block's rows.
 #include "world/grid_smoothing.h"
 #include "world/terrain_grid.h"
 
@@ -168,73 +168,73 @@ struct Wavefront {
     }
 };
 
-// Two parties meet between blocks of passes. The wait spins briefly and then
-// yields, so a partner that lost its core costs little.
-struct BlockBarrier {
-    std::atomic<int> arrived{0};
-    std::atomic<unsigned> generation{0};
-
-    void wait(int parties)
-    {
-        const unsigned gen = generation.load(std::memory_order_acquire);
-        if (arrived.fetch_add(1, std::memory_order_acq_rel) + 1 == parties) {
-            arrived.store(0, std::memory_order_relaxed);
-            generation.fetch_add(1, std::memory_order_release);
-            return;
-        }
-        for (int spins = 0; generation.load(std::memory_order_acquire) == gen; ++spins) {
-            if (spins < 2000) {
+// Waits a moment with the core kept, then gives it up: a partner that lost
+// its core to another process should get it back, not be spun against.
+void pauseOrYield(int& spins)
+{
+    if (++spins < 2000) {
 #ifdef THORNWICK_X86
-                _mm_pause();
+        _mm_pause();
 #endif
-            } else {
-                std::this_thread::yield();
-            }
-        }
+    } else {
+        std::this_thread::yield();
     }
-};
+}
 
+// The passes run in blocks of up to FusedPasses; each block's rows are cut
+// into chunks that the threads take in turn from one ticket counter. A ticket
+// of block b waits until every chunk of block b - 1 is done (block b reads
+// what b - 1 wrote). So a thread that loses its core delays the other by at
+// most one chunk, and a helper that never gets a core leaves all the work to
+// the caller instead of stalling it.
 struct SmoothJob {
     float* grid;
     float* work;
     int width;
     int height;
     int passes;
-    int parties;
+    int chunks;          // per block
     RowSmoother smoothRow;
-    BlockBarrier barrier;
+    std::atomic<int> nextTicket{0};
+    std::atomic<int> chunksDone{0};
 
-    // Runs every pass over rows [z0, z1); the final values end in grid.
-    void run(int z0, int z1)
+    int blocks() const { return (passes + FusedPasses - 1) / FusedPasses; }
+
+    void runChunks()
     {
         std::vector<float> ring(size_t(FusedPasses - 1) * 3 * size_t(width));
         const Wavefront wave{width, height, smoothRow, ring.data()};
-        const float* src = grid;
-        float* dst = work;
-        for (int done = 0; done < passes;) {
-            const int levels = std::min(FusedPasses, passes - done);
-            wave.run(src, dst, z0, z1, levels);
-            done += levels;
-            if (parties > 1)
-                barrier.wait(parties);
-            const float* written = dst;
-            dst = const_cast<float*>(src);
-            src = written;
+        const int tickets = blocks() * chunks;
+        for (int ticket = nextTicket.fetch_add(1); ticket < tickets; ticket = nextTicket.fetch_add(1)) {
+            const int block = ticket / chunks;
+            const int chunk = ticket % chunks;
+            for (int spins = 0; chunksDone.load(std::memory_order_acquire) < block * chunks;)
+                pauseOrYield(spins);
+            const float* src = block % 2 == 0 ? grid : work;
+            float* dst = block % 2 == 0 ? work : grid;
+            const int levels = std::min(FusedPasses, passes - block * FusedPasses);
+            wave.run(src, dst, chunk * height / chunks, (chunk + 1) * height / chunks, levels);
+            chunksDone.fetch_add(1, std::memory_order_acq_rel);
         }
-        if (src != grid && z1 > z0)
-            std::memcpy(grid + size_t(z0) * width, src + size_t(z0) * width,
-                        sizeof(float) * size_t(z1 - z0) * width);
+    }
+
+    // After every chunk is done: the last block wrote the work grid when the
+    // block count is odd.
+    void finish()
+    {
+        for (int spins = 0; chunksDone.load(std::memory_order_acquire) < blocks() * chunks;)
+            pauseOrYield(spins);
+        if (blocks() % 2 == 1)
+            std::memcpy(grid, work, sizeof(float) * size_t(width) * size_t(height));
     }
 };
 
 // Below this many cells a second thread costs more than it saves.
 constexpr int ThreadedCells = 64 * 64;
 
-int partiesFor(int width, int height)
+bool worthASecondThread(int width, int height)
 {
-    if (width * height < ThreadedCells || height < 8)
-        return 1;
-    return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    return width * height >= ThreadedCells && height >= 32 && std::thread::hardware_concurrency() >= 2;
 }
 
 } // namespace
@@ -276,14 +276,18 @@ void smoothGridUsing(SmoothingKernel kernel, float* grid, int width, int height,
         work = ownWork.data();
     }
 
-    SmoothJob job{grid, work, width, height, passes, partiesFor(width, height), smoothRow, {}};
-    if (job.parties == 1) {
-        job.run(0, height);
+    // Four chunks a block: two each when both threads run, and a halo of
+    // recomputed rows small against a chunk's own rows.
+    const bool threaded = worthASecondThread(width, height);
+    SmoothJob job{grid, work, width, height, passes, threaded ? 4 : 1, smoothRow};
+    if (!threaded) {
+        job.runChunks();
+        job.finish();
         return;
     }
-    const int split = height / 2;
-    std::thread helper([&job, split] { job.run(split, job.height); });
-    job.run(0, split);
+    std::thread helper([&job] { job.runChunks(); });
+    job.runChunks();
+    job.finish();
     helper.join();
 }
 

@@ -1,7 +1,6 @@
 #include "world/terrain_grid.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 TerrainGrid heightGrid;
@@ -69,13 +68,14 @@ void wrapWalker(int& x, int& z, int width, int height)
         z = 0;
 }
 
-float leashFor(int brush)
+// The leash radius of a brush, 0 for none.
+int leashFor(int brush)
 {
     if (brush == 2)
-        return 200.0f;
+        return 200;
     if (brush == 1)
-        return 30.0f;
-    return -1.0f;
+        return 30;
+    return 0;
 }
 
 int32_t kindForWalk(int kind)
@@ -123,7 +123,7 @@ void paintWalks(int32_t* kinds, float* markers, int width, int height, int kind,
     // has no start at all.
     if (width < 2 || height < 2)
         return;
-    const float leash = leashFor(brush);
+    const int leash = leashFor(brush);
     int walksLeft = walks;
     int stepsLeft = 0;
     int x = 0, z = 0, startX = 0, startZ = 0;
@@ -151,10 +151,12 @@ void paintWalks(int32_t* kinds, float* markers, int width, int height, int kind,
         if (markers)
             markers[z * width + x] = 2.0f;
         stepWalker(x, z);
-        if (leash > 0.0f) {
-            const float dx = float(x - startX);
-            const float dz = float(z - startZ);
-            if (std::sqrt(dx * dx + dz * dz) > leash) {
+        if (leash > 0) {
+            // Squared integers: the same test as the root of the sum against
+            // the radius, without the root.
+            const int dx = x - startX;
+            const int dz = z - startZ;
+            if (dx * dx + dz * dz > leash * leash) {
                 x = startX;
                 z = startZ;
             }
