@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The real game under Xvfb, played through the keyboard: holding Up walks the
+# player and the view moves; pressing 4 turns the player into a dragon and the
+# camera pulls back; Escape ends the game with status 0.
+#
+# The view is judged on two strips of ground just below the horizon, left and
+# right of the player: while the player stands still they hardly change (the
+# sky and fog drift, but the near ground is not fogged), while it walks or
+# changes shape they change almost everywhere.
+set -u
+game=$1
+source "$(dirname "$0")/xvfb_session.sh"
+start_xvfb
+shots=$(mktemp -d)
+trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null; rm -rf "$shots"' EXIT
+
+"$game" &
+pid=$!
+fail() { echo "FAIL: $1"; kill -9 $pid 2>/dev/null; exit 1; }
+wait_for_window Thornwick 20 >/dev/null || fail "no game window"
+
+shot() { xwd -root -silent | convert xwd:- "$shots/$1.png"; }
+# Pixels that differ between two shots, anywhere, at the given fuzz.
+differing() { compare -metric AE -fuzz "$3" "$shots/$1.png" "$shots/$2.png" null: 2>&1; }
+# Percent of each ground strip that differs between two shots: "left right".
+strips() {
+  local region result=""
+  for region in 420x140+0+520 424x140+600+520; do
+    convert "$shots/$1.png" -crop "$region" +repage "$shots/a.png"
+    convert "$shots/$2.png" -crop "$region" +repage "$shots/b.png"
+    result+="$(( $(compare -metric AE -fuzz 2% "$shots/a.png" "$shots/b.png" null: 2>&1) * 100 / 58800 )) "
+  done
+  echo $result
+}
+moved() { local l r; read -r l r <<<"$1"; [ "$l" -ge 50 ] && [ "$r" -ge 50 ]; }
+still() { local l r; read -r l r <<<"$1"; [ "$l" -le 25 ] || [ "$r" -le 25 ]; }
+
+# The loading picture stands still; the running world never does.
+running=no
+for _ in $(seq 60); do
+  shot p; sleep 0.5; shot q
+  [ "$(differing p q 0)" -gt 1000 ] && { running=yes; break; }
+done
+[ $running = yes ] || fail "the world never started moving"
+sleep 2
+
+shot idle1; sleep 1; shot idle2
+xdotool keydown Up; sleep 1; shot walked; xdotool keyup Up
+sleep 0.5; shot rest1; sleep 1; shot rest2
+xdotool keydown 4; sleep 0.2; xdotool keyup 4; sleep 0.8; shot dragon
+
+idle=$(strips idle1 idle2); walk=$(strips idle2 walked)
+rest=$(strips rest1 rest2); shape=$(strips rest2 dragon)
+echo "ground strips changed (left right, percent): idle $idle, Up $walk, resting $rest, after 4 $shape"
+still "$idle" || fail "the view moves without a key held"
+moved "$walk" || fail "holding Up did not move the view"
+still "$rest" || fail "the view kept moving after Up was released"
+moved "$shape" || fail "pressing 4 did not change the view"
+
+xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
+for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "still running 3 s after Escape"
+wait $pid
+status=$?
+[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+echo "PASS"
