@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <system_error>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -51,58 +51,74 @@ void smoothRowPlain(const float* up, const float* row, const float* down, float*
 
 #ifdef THORNWICK_X86
 
-// max(-20, v) returns v when v is NaN, as "v < -20 ? -20 : v" does.
+// One vector of columns from x. max(-20, v) returns v when v is NaN, as
+// "v < -20 ? -20 : v" does.
+inline void stepSse(const float* up, const float* row, const float* down, float* out, int x)
+{
+    __m128 sum = _mm_add_ps(_mm_loadu_ps(down + x), _mm_loadu_ps(up + x));
+    sum = _mm_add_ps(sum, _mm_loadu_ps(row + x + 1));
+    sum = _mm_add_ps(sum, _mm_loadu_ps(row + x - 1));
+    sum = _mm_add_ps(sum, _mm_loadu_ps(row + x));
+    _mm_storeu_ps(out + x, _mm_max_ps(_mm_set1_ps(-20.0f), _mm_mul_ps(_mm_set1_ps(0.2f), sum)));
+}
+
+__attribute__((target("avx"))) inline void stepAvx(const float* up, const float* row, const float* down,
+                                                   float* out, int x)
+{
+    __m256 sum = _mm256_add_ps(_mm256_loadu_ps(down + x), _mm256_loadu_ps(up + x));
+    sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x + 1));
+    sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x - 1));
+    sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x));
+    _mm256_storeu_ps(out + x,
+                     _mm256_max_ps(_mm256_set1_ps(-20.0f), _mm256_mul_ps(_mm256_set1_ps(0.2f), sum)));
+}
+
+__attribute__((target("avx512f"))) inline void stepAvx512(const float* up, const float* row,
+                                                          const float* down, float* out, int x)
+{
+    __m512 sum = _mm512_add_ps(_mm512_loadu_ps(down + x), _mm512_loadu_ps(up + x));
+    sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x + 1));
+    sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x - 1));
+    sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x));
+    // The masked form with every lane set: the plain one trips GCC 12's
+    // -Wmaybe-uninitialized inside the intrinsic.
+    const __m512 floor = _mm512_set1_ps(-20.0f);
+    _mm512_storeu_ps(out + x, _mm512_mask_max_ps(floor, 0xFFFF, floor, _mm512_mul_ps(_mm512_set1_ps(0.2f), sum)));
+}
+
+// A row in vectors of LANES over the inner columns 1..width-2; the last
+// vector overlaps the one before rather than leaving a scalar tail (it
+// writes the same values again). The wrapped first and last columns, and
+// rows too narrow for one vector, go through the scalar code.
+#define THORNWICK_SMOOTH_ROW(LANES, STEP)                                   \
+    if (width - 2 < LANES)                                                  \
+        return smoothRowPlain(up, row, down, out, width);                   \
+    smoothColumns(up, row, down, out, width, 0, 1);                         \
+    int x = 1;                                                              \
+    for (; x + LANES <= width - 1; x += LANES)                              \
+        STEP(up, row, down, out, x);                                        \
+    if (x < width - 1)                                                      \
+        STEP(up, row, down, out, width - 1 - LANES);                        \
+    smoothColumns(up, row, down, out, width, width - 1, width);
+
 void smoothRowSse(const float* up, const float* row, const float* down, float* out, int width)
 {
-    smoothColumns(up, row, down, out, width, 0, 1);
-    const __m128 fifth = _mm_set1_ps(0.2f);
-    const __m128 floor = _mm_set1_ps(-20.0f);
-    int x = 1;
-    for (; x + 4 <= width - 1; x += 4) {
-        __m128 sum = _mm_add_ps(_mm_loadu_ps(down + x), _mm_loadu_ps(up + x));
-        sum = _mm_add_ps(sum, _mm_loadu_ps(row + x + 1));
-        sum = _mm_add_ps(sum, _mm_loadu_ps(row + x - 1));
-        sum = _mm_add_ps(sum, _mm_loadu_ps(row + x));
-        _mm_storeu_ps(out + x, _mm_max_ps(floor, _mm_mul_ps(fifth, sum)));
-    }
-    smoothColumns(up, row, down, out, width, x, width);
+    THORNWICK_SMOOTH_ROW(4, stepSse)
 }
 
 __attribute__((target("avx"))) void smoothRowAvx(const float* up, const float* row, const float* down,
                                                  float* out, int width)
 {
-    smoothColumns(up, row, down, out, width, 0, 1);
-    const __m256 fifth = _mm256_set1_ps(0.2f);
-    const __m256 floor = _mm256_set1_ps(-20.0f);
-    int x = 1;
-    for (; x + 8 <= width - 1; x += 8) {
-        __m256 sum = _mm256_add_ps(_mm256_loadu_ps(down + x), _mm256_loadu_ps(up + x));
-        sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x + 1));
-        sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x - 1));
-        sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x));
-        _mm256_storeu_ps(out + x, _mm256_max_ps(floor, _mm256_mul_ps(fifth, sum)));
-    }
-    smoothColumns(up, row, down, out, width, x, width);
+    THORNWICK_SMOOTH_ROW(8, stepAvx)
 }
 
 __attribute__((target("avx512f"))) void smoothRowAvx512(const float* up, const float* row,
                                                         const float* down, float* out, int width)
 {
-    smoothColumns(up, row, down, out, width, 0, 1);
-    const __m512 fifth = _mm512_set1_ps(0.2f);
-    const __m512 floor = _mm512_set1_ps(-20.0f);
-    int x = 1;
-    for (; x + 16 <= width - 1; x += 16) {
-        __m512 sum = _mm512_add_ps(_mm512_loadu_ps(down + x), _mm512_loadu_ps(up + x));
-        sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x + 1));
-        sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x - 1));
-        sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x));
-        // The masked form with every lane set: the plain one trips GCC 12's
-        // -Wmaybe-uninitialized inside the intrinsic.
-        _mm512_storeu_ps(out + x, _mm512_mask_max_ps(floor, 0xFFFF, floor, _mm512_mul_ps(fifth, sum)));
-    }
-    smoothColumns(up, row, down, out, width, x, width);
+    THORNWICK_SMOOTH_ROW(16, stepAvx512)
 }
+
+#undef THORNWICK_SMOOTH_ROW
 
 #endif
 
@@ -285,10 +301,16 @@ void smoothGridUsing(SmoothingKernel kernel, float* grid, int width, int height,
         job.finish();
         return;
     }
-    std::thread helper([&job] { job.runChunks(); });
+    // Without a helper (none could be started) the caller takes every chunk.
+    std::thread helper;
+    try {
+        helper = std::thread([&job] { job.runChunks(); });
+    } catch (const std::system_error&) {
+    }
     job.runChunks();
     job.finish();
-    helper.join();
+    if (helper.joinable())
+        helper.join();
 }
 
 void smoothGrid(float* grid, int width, int height, int passes)
