@@ -160,6 +160,7 @@ TEST_F(TickTest, ZMarksTheCellUnderThePlayerAndNothingOffTheGrid)
     // Past the last row and column, and below the first: nothing is written
     // (under the sanitizers a stray write past the grid would be caught).
     const float cornerGreen = greenGrid[cellIndex(0, 499)];
+    greenGrid[cellIndex(497, 9)] = 0.6f; // where column -3 of row 10 would land
     hero.x = 500.5f;
     hero.z = 499.5f;
     Characters.gameTick(0.0f);
@@ -170,6 +171,7 @@ TEST_F(TickTest, ZMarksTheCellUnderThePlayerAndNothingOffTheGrid)
     hero.z = 500.0f;
     Characters.gameTick(0.0f);
     EXPECT_EQ(greenGrid[cellIndex(0, 499)], cornerGreen);
+    EXPECT_EQ(greenGrid[cellIndex(497, 9)], 0.6f);
 }
 
 TEST_F(TickTest, MovementKeysWalkTurnAndTheLaterKeyWins)
