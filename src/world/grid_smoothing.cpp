@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -143,13 +144,14 @@ RowSmoother rowSmootherFor(SmoothingKernel kernel)
 // grid itself is read and written once per block of passes instead of once
 // per pass. The rows a block needs beyond its own wrap around the torus and
 // are recomputed (levels - l rows either side at level l).
-constexpr int FusedPasses = 8;
+constexpr int FusedPasses = 6;
 
 struct Wavefront {
     int width;
     int height;
     RowSmoother smoothRow;
-    float* ring;   // (FusedPasses - 1) levels x 3 rows x width
+    float* ring;   // (FusedPasses - 1) levels x 3 rows, `stride` apart
+    size_t stride;
 
     const float* sourceRow(const float* src, int e) const
     {
@@ -164,7 +166,7 @@ struct Wavefront {
         int slot = e % 3;
         if (slot < 0)
             slot += 3;
-        return ring + (size_t(level - 1) * 3 + size_t(slot)) * width;
+        return ring + (size_t(level - 1) * 3 + size_t(slot)) * stride;
     }
 
     // Runs `levels` passes for rows [z0, z1) of dst, reading src.
@@ -218,8 +220,13 @@ struct SmoothJob {
 
     void runChunks()
     {
-        std::vector<float> ring(size_t(FusedPasses - 1) * 3 * size_t(width));
-        const Wavefront wave{width, height, smoothRow, ring.data()};
+        // Ring rows start 15 floats past a 64-byte boundary, so that the
+        // vectors from column 1 on load and store whole cache lines.
+        const size_t stride = (size_t(width) + 15) / 16 * 16;
+        std::vector<float> ring(size_t(FusedPasses - 1) * 3 * stride + 32);
+        const uintptr_t address = reinterpret_cast<uintptr_t>(ring.data());
+        float* aligned = ring.data() + ((64 - address % 64) % 64) / sizeof(float);
+        const Wavefront wave{width, height, smoothRow, aligned + 15, stride};
         const int tickets = blocks() * chunks;
         for (int ticket = nextTicket.fetch_add(1); ticket < tickets; ticket = nextTicket.fetch_add(1)) {
             const int block = ticket / chunks;

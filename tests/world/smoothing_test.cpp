@@ -104,8 +104,8 @@ TEST(Smoothing, MatchesReferenceOnOddShapes)
                              {64, 64}, {67, 71}, {130, 9}, {9, 130}, {501, 503}};
     for (const auto& shape : shapes) {
         const int width = shape[0], height = shape[1];
-        // Pass counts below, at and across the fused block of eight.
-        for (int passes : {1, 4, 7, 8, 19}) {
+        // Pass counts below, at and across the blocks of fused passes.
+        for (int passes : {1, 4, 6, 7, 8, 19}) {
             const std::string what = std::to_string(width) + "x" + std::to_string(height) + ", " +
                                      std::to_string(passes) + " passes";
             compareWithReference(mixedGrid(width, height, unsigned(width * 1000 + height), -120.0f, 60.0f),
