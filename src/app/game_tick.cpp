@@ -68,18 +68,18 @@ const Character* findNearestDying(const CharacterList& list, const Character& pl
     return found;
 }
 
-// True when a dying creature of the kind is nearer than the living one and
-// within hearing; its death sound then takes the place of the living sound.
+// Plays the death sound of the nearest dying creature of the kind within
+// hearing. True when that creature is also nearer than the nearest living
+// one: its death then silences the living sound for this tick.
 bool playDeathSound(const CharacterList& list, const Character& player, const DeathSound& death,
                     float livingDistance)
 {
     float distance = 0.0f;
-    if (!findNearestDying(list, player, death, distance) || distance >= HearingRange ||
-        distance >= livingDistance)
+    if (!findNearestDying(list, player, death, distance) || distance >= HearingRange)
         return false;
     Sound.play(death.dieSlot, 1.0f);
     Sound.setVolume(death.dieSlot, volumeAt(distance));
-    return true;
+    return distance < livingDistance;
 }
 
 void applyMovementKeys(Character& player, float dt)

@@ -188,6 +188,17 @@ TEST_F(QuestTest, CreaturesNearThePlayerAreHeardAndTheirDeathsToo)
     EXPECT_TRUE(Sound.isPlaying(SoundSlot::OrcDie));
     EXPECT_FALSE(Sound.isPlaying(SoundSlot::Orc));
 
+    // A dying orc farther than a living one: both are heard.
+    Sound.stop(SoundSlot::OrcDie);
+    orc->health = 35.0f;
+    farOrc->z = 112.0f;
+    farOrc->health = -2.0f;
+    Characters.gameTick(0.0f);
+    EXPECT_TRUE(Sound.isPlaying(SoundSlot::Orc));
+    EXPECT_TRUE(Sound.isPlaying(SoundSlot::OrcDie));
+    farOrc->z = 125.0f;
+    farOrc->health = 35.0f;
+
     // Long dead: silent.
     Sound.stop(SoundSlot::OrcDie);
     orc->health = -5.0f;
