@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -90,6 +91,8 @@ TEST(GridOperators, RandomWalkApplicationCounts)
     fillGrid(grid.data(), 50, 40, 0.0f);
     randomWalks(grid.data(), 50, 40, 1.0f, 0, 3, 0);
     EXPECT_EQ(total(), 3.0);
+    randomWalks(grid.data(), 0, 0, 1.0f, 10, 3, 0);  // no grid: nothing to draw a start from
+    EXPECT_EQ(total(), 3.0);
 
     // Mode 1 sets, any other mode leaves the grid alone.
     fillGrid(grid.data(), 50, 40, 0.0f);
@@ -162,6 +165,17 @@ TEST(GridOperators, PaintWalksLeashBrushAndKinds)
     }
     for (int i = 0; i < small * small; ++i)
         EXPECT_EQ(inner[i], Tree);
+
+    // Degenerate calls end and stay inside: no start column to draw on a grid
+    // one cell wide, and a step count of 0 gives one-cell walks.
+    std::vector<int32_t> strip(5, Empty);
+    paintWalks(strip.data(), nullptr, 1, 5, 1, 10, 3, 1);
+    EXPECT_EQ(strip, std::vector<int32_t>(5, Empty));
+    std::vector<int32_t> dots(50 * 50, Empty);
+    std::srand(29);
+    paintWalks(dots.data(), nullptr, 50, 50, 3, 0, 4, 0);
+    EXPECT_LE(std::count(dots.begin(), dots.end(), int32_t(Shrub)), 4);
+    EXPECT_GE(std::count(dots.begin(), dots.end(), int32_t(Shrub)), 1);
 
     // Kind 2 draws grass, plant or flowers for each walk; every one appears.
     std::vector<int32_t> vegetation(100 * 100, Empty);
