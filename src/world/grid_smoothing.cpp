@@ -186,11 +186,12 @@ struct Wavefront {
     }
 };
 
-// Waits a moment with the core kept, then gives it up: a partner that lost
-// its core to another process should get it back, not be spun against.
+// Waits a moment with the core kept (a few tens of microseconds, under the
+// time of one chunk), then gives it up: a partner that lost its core to
+// another process should get it back, not be spun against.
 void pauseOrYield(int& spins)
 {
-    if (++spins < 2000) {
+    if (++spins < 300) {
 #ifdef THORNWICK_X86
         _mm_pause();
 #endif
