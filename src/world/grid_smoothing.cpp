@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <system_error>
@@ -216,10 +217,12 @@ struct SmoothJob {
     RowSmoother smoothRow;
     std::atomic<int> nextTicket{0};
     std::atomic<int> chunksDone{0};
+    std::atomic<int> soloThread{-1};   // set once: the thread that goes on alone
 
     int blocks() const { return (passes + FusedPasses - 1) / FusedPasses; }
 
-    void runChunks()
+    // The caller's thread runs this as thread 0, the helper as thread 1.
+    void runChunks(int self)
     {
         // Ring rows start 15 floats past a 64-byte boundary, so that the
         // vectors from column 1 on load and store whole cache lines.
@@ -229,11 +232,16 @@ struct SmoothJob {
         float* aligned = ring.data() + ((64 - address % 64) % 64) / sizeof(float);
         const Wavefront wave{width, height, smoothRow, aligned + 15, stride};
         const int tickets = blocks() * chunks;
-        for (int ticket = nextTicket.fetch_add(1); ticket < tickets; ticket = nextTicket.fetch_add(1)) {
+        for (;;) {
+            const int solo = soloThread.load(std::memory_order_relaxed);
+            if (solo != -1 && solo != self)
+                return;
+            const int ticket = nextTicket.fetch_add(1);
+            if (ticket >= tickets)
+                return;
             const int block = ticket / chunks;
             const int chunk = ticket % chunks;
-            for (int spins = 0; chunksDone.load(std::memory_order_acquire) < block * chunks;)
-                pauseOrYield(spins);
+            waitForChunks(block * chunks, self);
             const float* src = block % 2 == 0 ? grid : work;
             float* dst = block % 2 == 0 ? work : grid;
             const int levels = std::min(FusedPasses, passes - block * FusedPasses);
@@ -242,12 +250,29 @@ struct SmoothJob {
         }
     }
 
+    // A chunk takes tens of microseconds; waiting far longer for the other
+    // thread means it has lost its core to another process. Then the waiting
+    // thread goes on alone: the other finishes the ticket it holds and takes
+    // no more.
+    void waitForChunks(int count, int self)
+    {
+        if (chunksDone.load(std::memory_order_acquire) >= count)
+            return;
+        const auto start = std::chrono::steady_clock::now();
+        for (int spins = 0; chunksDone.load(std::memory_order_acquire) < count;) {
+            pauseOrYield(spins);
+            if (spins > 300 && std::chrono::steady_clock::now() - start > std::chrono::microseconds(500)) {
+                int none = -1;
+                soloThread.compare_exchange_strong(none, self, std::memory_order_relaxed);
+            }
+        }
+    }
+
     // After every chunk is done: the last block wrote the work grid when the
     // block count is odd.
     void finish()
     {
-        for (int spins = 0; chunksDone.load(std::memory_order_acquire) < blocks() * chunks;)
-            pauseOrYield(spins);
+        waitForChunks(blocks() * chunks, 0);
         if (blocks() % 2 == 1)
             std::memcpy(grid, work, sizeof(float) * size_t(width) * size_t(height));
     }
@@ -305,17 +330,17 @@ void smoothGridUsing(SmoothingKernel kernel, float* grid, int width, int height,
     const bool threaded = worthASecondThread(width, height);
     SmoothJob job{grid, work, width, height, passes, threaded ? 4 : 1, smoothRow};
     if (!threaded) {
-        job.runChunks();
+        job.runChunks(0);
         job.finish();
         return;
     }
     // Without a helper (none could be started) the caller takes every chunk.
     std::thread helper;
     try {
-        helper = std::thread([&job] { job.runChunks(); });
+        helper = std::thread([&job] { job.runChunks(1); });
     } catch (const std::system_error&) {
     }
-    job.runChunks();
+    job.runChunks(0);
     job.finish();
     if (helper.joinable())
         helper.join();
