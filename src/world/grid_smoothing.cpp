@@ -54,16 +54,24 @@ void smoothRowPlain(const float* up, const float* row, const float* down, float*
 #ifdef THORNWICK_X86
 
 // One vector of columns from x. max(-20, v) returns v when v is NaN, as
-// "v < -20 ? -20 : v" does.
+// "v < -20 ? -20 : v" does. Clamp false leaves the clamp out, for passes
+// whose input is known to lie at or above -20 (or be NaN): the sum of five
+// such values rounds to at least -100 and 0.2 times that to at least -20, so
+// the clamp could change nothing there.
+template <bool Clamp>
 inline void stepSse(const float* up, const float* row, const float* down, float* out, int x)
 {
     __m128 sum = _mm_add_ps(_mm_loadu_ps(down + x), _mm_loadu_ps(up + x));
     sum = _mm_add_ps(sum, _mm_loadu_ps(row + x + 1));
     sum = _mm_add_ps(sum, _mm_loadu_ps(row + x - 1));
     sum = _mm_add_ps(sum, _mm_loadu_ps(row + x));
-    _mm_storeu_ps(out + x, _mm_max_ps(_mm_set1_ps(-20.0f), _mm_mul_ps(_mm_set1_ps(0.2f), sum)));
+    __m128 v = _mm_mul_ps(_mm_set1_ps(0.2f), sum);
+    if (Clamp)
+        v = _mm_max_ps(_mm_set1_ps(-20.0f), v);
+    _mm_storeu_ps(out + x, v);
 }
 
+template <bool Clamp>
 __attribute__((target("avx"))) inline void stepAvx(const float* up, const float* row, const float* down,
                                                    float* out, int x)
 {
@@ -71,10 +79,13 @@ __attribute__((target("avx"))) inline void stepAvx(const float* up, const float*
     sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x + 1));
     sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x - 1));
     sum = _mm256_add_ps(sum, _mm256_loadu_ps(row + x));
-    _mm256_storeu_ps(out + x,
-                     _mm256_max_ps(_mm256_set1_ps(-20.0f), _mm256_mul_ps(_mm256_set1_ps(0.2f), sum)));
+    __m256 v = _mm256_mul_ps(_mm256_set1_ps(0.2f), sum);
+    if (Clamp)
+        v = _mm256_max_ps(_mm256_set1_ps(-20.0f), v);
+    _mm256_storeu_ps(out + x, v);
 }
 
+template <bool Clamp>
 __attribute__((target("avx512f"))) inline void stepAvx512(const float* up, const float* row,
                                                           const float* down, float* out, int x)
 {
@@ -82,10 +93,13 @@ __attribute__((target("avx512f"))) inline void stepAvx512(const float* up, const
     sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x + 1));
     sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x - 1));
     sum = _mm512_add_ps(sum, _mm512_loadu_ps(row + x));
+    __m512 v = _mm512_mul_ps(_mm512_set1_ps(0.2f), sum);
     // The masked form with every lane set: the plain one trips GCC 12's
     // -Wmaybe-uninitialized inside the intrinsic.
     const __m512 floor = _mm512_set1_ps(-20.0f);
-    _mm512_storeu_ps(out + x, _mm512_mask_max_ps(floor, 0xFFFF, floor, _mm512_mul_ps(_mm512_set1_ps(0.2f), sum)));
+    if (Clamp)
+        v = _mm512_mask_max_ps(floor, 0xFFFF, floor, v);
+    _mm512_storeu_ps(out + x, v);
 }
 
 // A row in vectors of LANES over the inner columns 1..width-2; the last
@@ -103,40 +117,83 @@ __attribute__((target("avx512f"))) inline void stepAvx512(const float* up, const
         STEP(up, row, down, out, width - 1 - LANES);                        \
     smoothColumns(up, row, down, out, width, width - 1, width);
 
+template <bool Clamp>
 void smoothRowSse(const float* up, const float* row, const float* down, float* out, int width)
 {
-    THORNWICK_SMOOTH_ROW(4, stepSse)
+    THORNWICK_SMOOTH_ROW(4, stepSse<Clamp>)
 }
 
+template <bool Clamp>
 __attribute__((target("avx"))) void smoothRowAvx(const float* up, const float* row, const float* down,
                                                  float* out, int width)
 {
-    THORNWICK_SMOOTH_ROW(8, stepAvx)
+    THORNWICK_SMOOTH_ROW(8, stepAvx<Clamp>)
 }
 
+template <bool Clamp>
 __attribute__((target("avx512f"))) void smoothRowAvx512(const float* up, const float* row,
                                                         const float* down, float* out, int width)
 {
-    THORNWICK_SMOOTH_ROW(16, stepAvx512)
+    THORNWICK_SMOOTH_ROW(16, stepAvx512<Clamp>)
 }
 
 #undef THORNWICK_SMOOTH_ROW
 
+// Rows that carry their wrapped neighbours beside them (row[-1] is column
+// width - 1, row[width] is column 0): every column goes in vectors.
+#define THORNWICK_SMOOTH_PADDED_ROW(LANES, STEP, WRAPPED)                   \
+    if (width < LANES)                                                      \
+        return WRAPPED(up, row, down, out, width);                          \
+    int x = 0;                                                              \
+    for (; x + LANES <= width; x += LANES)                                  \
+        STEP(up, row, down, out, x);                                        \
+    if (x < width)                                                          \
+        STEP(up, row, down, out, width - LANES);
+
+// Padded rows are never a call's first pass, so they never clamp.
+void smoothPaddedRowSse(const float* up, const float* row, const float* down, float* out, int width)
+{
+    THORNWICK_SMOOTH_PADDED_ROW(4, stepSse<false>, smoothRowSse<false>)
+}
+
+__attribute__((target("avx"))) void smoothPaddedRowAvx(const float* up, const float* row,
+                                                       const float* down, float* out, int width)
+{
+    THORNWICK_SMOOTH_PADDED_ROW(8, stepAvx<false>, smoothRowAvx<false>)
+}
+
+__attribute__((target("avx512f"))) void smoothPaddedRowAvx512(const float* up, const float* row,
+                                                              const float* down, float* out, int width)
+{
+    THORNWICK_SMOOTH_PADDED_ROW(16, stepAvx512<false>, smoothRowAvx512<false>)
+}
+
+#undef THORNWICK_SMOOTH_PADDED_ROW
+
 #endif
 
-RowSmoother rowSmootherFor(SmoothingKernel kernel)
+// A kernel's row functions: for a call's first pass (which clamps), for rows
+// that wrap by themselves, and for rows that carry their wrapped neighbours.
+struct RowKernel {
+    RowSmoother first;
+    RowSmoother wrapped;
+    RowSmoother padded;
+};
+
+RowKernel rowKernelFor(SmoothingKernel kernel)
 {
 #ifdef THORNWICK_X86
     switch (kernel) {
-    case SmoothingKernel::Sse: return smoothRowSse;
-    case SmoothingKernel::Avx: return smoothRowAvx;
-    case SmoothingKernel::Avx512: return smoothRowAvx512;
+    case SmoothingKernel::Sse: return {smoothRowSse<true>, smoothRowSse<false>, smoothPaddedRowSse};
+    case SmoothingKernel::Avx: return {smoothRowAvx<true>, smoothRowAvx<false>, smoothPaddedRowAvx};
+    case SmoothingKernel::Avx512:
+        return {smoothRowAvx512<true>, smoothRowAvx512<false>, smoothPaddedRowAvx512};
     default: break;
     }
 #else
     (void)kernel;
 #endif
-    return smoothRowPlain;
+    return {smoothRowPlain, smoothRowPlain, smoothRowPlain};
 }
 
 // Several passes fused over one sweep of the rows (a wavefront): level l of
@@ -150,7 +207,7 @@ constexpr int FusedPasses = 6;
 struct Wavefront {
     int width;
     int height;
-    RowSmoother smoothRow;
+    RowKernel kernel;
     float* ring;   // (FusedPasses - 1) levels x 3 rows, `stride` apart
     size_t stride;
 
@@ -170,8 +227,10 @@ struct Wavefront {
         return ring + (size_t(level - 1) * 3 + size_t(slot)) * stride;
     }
 
-    // Runs `levels` passes for rows [z0, z1) of dst, reading src.
-    void run(const float* src, float* dst, int z0, int z1, int levels) const
+    // Runs `levels` passes for rows [z0, z1) of dst, reading src. Only the
+    // first pass of a call clamps: every later pass reads values at or above
+    // -20 (or NaN).
+    void run(const float* src, float* dst, int z0, int z1, int levels, bool firstPass) const
     {
         auto input = [&](int level, int e) -> const float* {
             return level == 0 ? sourceRow(src, e) : levelRow(level, e);
@@ -181,8 +240,17 @@ struct Wavefront {
                 const int e = lead - (level - 1);
                 if (e < z0 - levels + level || e >= z1 + levels - level)
                     continue;
-                float* out = level == levels ? dst + size_t(e) * width : levelRow(level, e);
-                smoothRow(input(level - 1, e - 1), input(level - 1, e), input(level - 1, e + 1), out, width);
+                const RowSmoother smooth =
+                    level > 1 ? kernel.padded : (firstPass ? kernel.first : kernel.wrapped);
+                if (level == levels) {
+                    smooth(input(level - 1, e - 1), input(level - 1, e), input(level - 1, e + 1),
+                           dst + size_t(e) * width, width);
+                    continue;
+                }
+                float* out = levelRow(level, e);
+                smooth(input(level - 1, e - 1), input(level - 1, e), input(level - 1, e + 1), out, width);
+                out[-1] = out[width - 1];
+                out[width] = out[0];
             }
     }
 };
@@ -214,7 +282,7 @@ struct SmoothJob {
     int height;
     int passes;
     int chunks;          // per block
-    RowSmoother smoothRow;
+    RowKernel kernel;
     std::atomic<int> nextTicket{0};
     std::atomic<int> chunksDone{0};
     std::atomic<int> soloThread{-1};   // set once: the thread that goes on alone
@@ -224,13 +292,13 @@ struct SmoothJob {
     // The caller's thread runs this as thread 0, the helper as thread 1.
     void runChunks(int self)
     {
-        // Ring rows start 15 floats past a 64-byte boundary, so that the
-        // vectors from column 1 on load and store whole cache lines.
-        const size_t stride = (size_t(width) + 15) / 16 * 16;
-        std::vector<float> ring(size_t(FusedPasses - 1) * 3 * stride + 32);
+        // Ring rows start on a 64-byte boundary, so that whole vectors load
+        // and store whole cache lines, with room for a neighbour either side.
+        const size_t stride = (size_t(width) + 2 + 15) / 16 * 16 + 16;
+        std::vector<float> ring(size_t(FusedPasses - 1) * 3 * stride + 48);
         const uintptr_t address = reinterpret_cast<uintptr_t>(ring.data());
         float* aligned = ring.data() + ((64 - address % 64) % 64) / sizeof(float);
-        const Wavefront wave{width, height, smoothRow, aligned + 15, stride};
+        const Wavefront wave{width, height, kernel, aligned + 16, stride};
         const int tickets = blocks() * chunks;
         for (;;) {
             const int solo = soloThread.load(std::memory_order_relaxed);
@@ -245,7 +313,7 @@ struct SmoothJob {
             const float* src = block % 2 == 0 ? grid : work;
             float* dst = block % 2 == 0 ? work : grid;
             const int levels = std::min(FusedPasses, passes - block * FusedPasses);
-            wave.run(src, dst, chunk * height / chunks, (chunk + 1) * height / chunks, levels);
+            wave.run(src, dst, chunk * height / chunks, (chunk + 1) * height / chunks, levels, block == 0);
             chunksDone.fetch_add(1, std::memory_order_acq_rel);
         }
     }
@@ -316,7 +384,7 @@ void smoothGridUsing(SmoothingKernel kernel, float* grid, int width, int height,
 {
     if (width < 1 || height < 1 || passes < 1)
         return;
-    const RowSmoother smoothRow = rowSmootherFor(smoothingKernelAvailable(kernel) ? kernel : SmoothingKernel::Plain);
+    const RowKernel rows = rowKernelFor(smoothingKernelAvailable(kernel) ? kernel : SmoothingKernel::Plain);
 
     std::vector<float> ownWork;
     float* work = scratchGrid;
@@ -328,7 +396,7 @@ void smoothGridUsing(SmoothingKernel kernel, float* grid, int width, int height,
     // Four chunks a block: two each when both threads run, and a halo of
     // recomputed rows small against a chunk's own rows.
     const bool threaded = worthASecondThread(width, height);
-    SmoothJob job{grid, work, width, height, passes, threaded ? 4 : 1, smoothRow};
+    SmoothJob job{grid, work, width, height, passes, threaded ? 4 : 1, rows};
     if (!threaded) {
         job.runChunks(0);
         job.finish();

@@ -88,6 +88,16 @@ TEST(Smoothing, MatchesReferenceBitForBitOnTheWorldGrid)
     for (float& v : tiny)
         v = std::ldexp(float(int(gen() % 2001) - 1000), -140);
     compareWithReference(tiny, 500, 500, 3, "subnormals");
+
+    // Infinities and huge values: the first pass clamps, later passes meet
+    // the NaN that +inf and -inf make together.
+    std::vector<float> extreme = mixedGrid(500, 500, 6, -30.0f, 30.0f);
+    for (int i = 0; i < 500 * 500; i += 997)
+        extreme[size_t(i)] = (i / 997) % 3 == 0 ? -INFINITY : (i / 997) % 3 == 1 ? INFINITY : -3e38f;
+    extreme[1] = INFINITY;
+    extreme[2] = -INFINITY;
+    compareWithReference(extreme, 500, 500, 1, "infinities, one pass");
+    compareWithReference(extreme, 500, 500, 13, "infinities, thirteen passes");
 }
 
 TEST(Smoothing, MatchesReferenceOnTheGeneratorsHills)
