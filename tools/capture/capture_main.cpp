@@ -2,6 +2,8 @@
 // fixed seed, a fixed time step and scripted keys, writes PNG shots of chosen
 // frames and prints how long the update and draw halves of a frame took.
 #include "app/frame_loop.h"
+#include "characters/character_list.h"
+#include "world/terrain_grid.h"
 #include "platform/headless.h"
 #include "png_file.h"
 
@@ -26,6 +28,10 @@ struct Options {
     std::string out = ".";
     int width = 800;
     int height = 600;
+    bool place = false;
+    float placeX = 0.0f;
+    float placeZ = 0.0f;
+    float placeHeading = 0.0f;
 };
 
 void usage()
@@ -33,8 +39,11 @@ void usage()
     std::fprintf(stderr,
                  "usage: thornwick-capture [--seed N] [--frames K] [--dt S] [--shots 1,60,300]\n"
                  "                         [--keys \"UP:0-120,CTRL:130-140\"] [--out DIR] [--size 800x600]\n"
+                 "                         [--place X,Z[,HEADING]]\n"
                  "Runs K game frames headless in the current directory (which must hold the\n"
-                 "game's content) and writes DIR/frame-NNNNN.png for each frame listed in --shots.\n");
+                 "game's content) and writes DIR/frame-NNNNN.png for each frame listed in --shots.\n"
+                 "--place puts the player at (X, Z) on the ground, facing HEADING radians, once the\n"
+                 "world is built.\n");
 }
 
 bool parseNumberList(const char* text, std::set<int>& out)
@@ -85,6 +94,15 @@ bool parseOptions(int argc, char** argv, Options& options)
             continue;
         } else if (arg == "--keys") {
             options.keys = value;
+            continue;
+        } else if (arg == "--place") {
+            const int n = std::sscanf(value, "%f,%f,%f", &options.placeX, &options.placeZ, &options.placeHeading);
+            if (n < 2 || !(options.placeX >= 0.0f && options.placeX < 499.0f) ||
+                !(options.placeZ >= 0.0f && options.placeZ < 499.0f)) {
+                std::fprintf(stderr, "thornwick-capture: bad --place '%s' (X,Z within 0..499)\n", value);
+                return false;
+            }
+            options.place = true;
             continue;
         } else if (arg == "--out") {
             options.out = value;
@@ -152,6 +170,13 @@ int main(int argc, char** argv)
     reshapeWindow(options.width, options.height);
     displayFrame();  // the loading screen
     displayFrame();  // the world build and the first running frame
+    if (options.place && !Characters.main.empty()) {
+        Character* player = Characters.player();
+        player->x = options.placeX;
+        player->z = options.placeZ;
+        player->y = heightAt(options.placeX, options.placeZ);
+        player->heading = options.placeHeading;
+    }
     std::vector<double> updateTimes;
     std::vector<double> drawTimes;
     for (int frame = 1; frame <= options.frames; ++frame) {
