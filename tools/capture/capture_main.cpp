@@ -159,6 +159,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "thornwick-capture: cannot create %s\n", options.out.c_str());
         return 1;
     }
+    // Headless runs play sound on SDL's dummy driver unless told otherwise.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     setHeadlessSeed(options.seed);
     setHeadlessStep(options.dt);
     if (!createHeadlessContext(options.width, options.height)) {
