@@ -18,6 +18,30 @@ struct BenchRegistration {
     BenchRegistration(int order, const char* name, std::function<void(BenchReport&)> run);
 };
 
+// A figure measured in a fresh process: the runner re-executes itself with
+// "--child NAME" in the current directory and the registered body runs there
+// alone. What it prints to stdout comes back to the parent.
+struct BenchChildRegistration {
+    BenchChildRegistration(const char* name, std::function<int()> run);
+};
+
+struct ChildRun {
+    bool ok = false;
+    double wallMs = 0.0;   // spawn to exit, as the parent saw it
+    double spawnedAt = 0.0;  // steadySeconds() just before the spawn
+    std::string output;
+};
+
+// Spawns this executable with "--child NAME" (SDL_AUDIODRIVER=dummy) and
+// waits for it, collecting its stdout.
+ChildRun runBenchChild(const char* name);
+
+// Seconds on the system-wide monotonic clock, comparable between processes.
+double steadySeconds();
+
+// Peak resident memory of this process in MiB (VmHWM), 0 when unknown.
+double peakResidentMiB();
+
 // Runs fn repeatedly (at least `runs` times) and returns the sorted times of
 // each run in milliseconds.
 std::vector<double> timeRuns(int runs, const std::function<void()>& fn);

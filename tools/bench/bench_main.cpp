@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -19,6 +26,17 @@ struct Entry {
 std::vector<Entry>& registry()
 {
     static std::vector<Entry> entries;
+    return entries;
+}
+
+struct ChildEntry {
+    std::string name;
+    std::function<int()> run;
+};
+
+std::vector<ChildEntry>& childRegistry()
+{
+    static std::vector<ChildEntry> entries;
     return entries;
 }
 
@@ -46,6 +64,69 @@ void BenchReport::line(const std::string& text)
 BenchRegistration::BenchRegistration(int order, const char* name, std::function<void(BenchReport&)> run)
 {
     registry().push_back({order, name, std::move(run)});
+}
+
+BenchChildRegistration::BenchChildRegistration(const char* name, std::function<int()> run)
+{
+    childRegistry().push_back({name, std::move(run)});
+}
+
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double peakResidentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    return 0.0;
+}
+
+ChildRun runBenchChild(const char* name)
+{
+    ChildRun run;
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return run;
+    self[length] = '\0';
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return run;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    char childFlag[] = "--child";
+    std::string childName = name;
+    char* argv[] = {self, childFlag, childName.data(), nullptr};
+
+    pid_t pid = 0;
+    run.spawnedAt = steadySeconds();
+    const int spawned = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (spawned != 0) {
+        close(pipeEnds[0]);
+        return run;
+    }
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        run.output.append(buffer, size_t(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.wallMs = (steadySeconds() - run.spawnedAt) * 1000.0;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
 }
 
 std::vector<double> timeRuns(int runs, const std::function<void()>& fn)
@@ -87,8 +168,16 @@ std::string describeTimes(const std::vector<double>& sorted)
 }
 
 // Usage: thornwick-bench [--out FILE] [--only NAME]
+//        thornwick-bench --child NAME   (one fresh-process figure; internal)
 int main(int argc, char** argv)
 {
+    if (argc == 3 && !std::strcmp(argv[1], "--child")) {
+        for (const ChildEntry& entry : childRegistry())
+            if (entry.name == argv[2])
+                return entry.run();
+        std::fprintf(stderr, "thornwick-bench: no child figure %s\n", argv[2]);
+        return 2;
+    }
     std::string out;
     std::string only;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -101,7 +190,8 @@ int main(int argc, char** argv)
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.order < b.order; });
     BenchReport report;
-    report.line("CPU: " + cpuModel());
+    report.line("CPU: " + cpuModel() + ", " + std::to_string(std::thread::hardware_concurrency()) +
+                " hardware threads");
     for (const Entry& entry : entries)
         if (only.empty() || entry.name.find(only) != std::string::npos)
             entry.run(report);
