@@ -6,6 +6,7 @@
 #include "bench.h"
 
 #include "world/grid_smoothing.h"
+#include "world/smoothing_reference.h"
 #include "world/terrain_grid.h"
 #include "world/world_generator.h"
 
@@ -18,29 +19,6 @@
 namespace {
 
 constexpr int HillPasses = 800;
-
-// The plain pass, as the fast version must reproduce it.
-void plainSmoothGrid(float* grid, int width, int height, int passes)
-{
-    std::vector<float> scratch(size_t(width) * height);
-    auto g = [&](int x, int z) {
-        if (x < 0) x = width - 1;
-        if (x > width - 1) x = 0;
-        if (z < 0) z = height - 1;
-        if (z > height - 1) z = 0;
-        return grid[z * width + x];
-    };
-    for (int pass = 0; pass < passes; ++pass) {
-        for (int x = 0; x < width; ++x)
-            for (int z = 0; z < height; ++z) {
-                float v = 0.2f * (g(x, z + 1) + g(x, z - 1) + g(x + 1, z) + g(x - 1, z) + g(x, z));
-                if (v < -20.0f)
-                    v = -20.0f;
-                scratch[z * width + x] = v;
-            }
-        std::memcpy(grid, scratch.data(), scratch.size() * sizeof(float));
-    }
-}
 
 // The hills' input to the smoothing: the generator's random walks.
 std::vector<float> hillWalks()
@@ -84,7 +62,7 @@ void benchSmoothing(BenchReport& report)
             fastTimes.push_back(t);
         plainTimes.push_back(timeRuns(1, [&] {
             plain = input;
-            plainSmoothGrid(plain.data(), WorldSize, WorldSize, HillPasses);
+            referenceSmoothGrid(plain.data(), WorldSize, WorldSize, HillPasses);
         })[0]);
     }
     std::sort(fastTimes.begin(), fastTimes.end());
