@@ -37,10 +37,155 @@ bool vegetationLook(int kind, VegetationLook& look)
     }
 }
 
-// Pass 1: trunks and cottages, and the obstacles characters collide with.
-// Cells with nothing solid on them leave the matrix stack alone: a push and
-// pop around nothing changes no state.
-void drawSolidCell(float x, float z, int cell, int kind, int detail)
+// A world-space box that holds everything a piece draws.
+struct Bounds {
+    float lo[3];
+    float hi[3];
+};
+
+// The six clip planes of the current projection and modelview, in world
+// coordinates, each as a x + b y + c z + d >= 0 inside. A piece whose box
+// lies wholly outside one of them makes no fragment, so leaving it out
+// changes no pixel; the boxes below are generous, never tight.
+struct ViewVolume {
+    float planes[6][4];
+
+    void capture()
+    {
+        float projection[16];
+        float modelview[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        float clip[16];   // projection x modelview, column-major
+        for (int col = 0; col < 4; ++col)
+            for (int row = 0; row < 4; ++row) {
+                double sum = 0.0;
+                for (int k = 0; k < 4; ++k)
+                    sum += double(projection[k * 4 + row]) * double(modelview[col * 4 + k]);
+                clip[col * 4 + row] = float(sum);
+            }
+        // Rows of the clip matrix: -w <= x, y, z <= w.
+        for (int axis = 0; axis < 3; ++axis)
+            for (int side = 0; side < 2; ++side) {
+                float* plane = planes[axis * 2 + side];
+                const float sign = side == 0 ? 1.0f : -1.0f;
+                for (int col = 0; col < 4; ++col)
+                    plane[col] = clip[col * 4 + 3] + sign * clip[col * 4 + axis];
+                const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+                if (length > 0.0f)
+                    for (int col = 0; col < 4; ++col)
+                        plane[col] /= length;
+            }
+    }
+
+    // True when the box is certainly outside; the margin absorbs rounding.
+    bool excludes(const Bounds& box) const
+    {
+        constexpr float Margin = 0.05f;
+        for (const auto& p : planes) {
+            // The corner farthest along the plane's inward normal.
+            const float x = p[0] >= 0.0f ? box.hi[0] : box.lo[0];
+            const float y = p[1] >= 0.0f ? box.hi[1] : box.lo[1];
+            const float z = p[2] >= 0.0f ? box.hi[2] : box.lo[2];
+            if (p[0] * x + p[1] * y + p[2] * z + p[3] < -Margin)
+                return true;
+        }
+        return false;
+    }
+};
+
+ViewVolume View;
+
+// Tree pieces (trunk and crown lists, scaled 2 x 6 x 2) reach 1.8 from the
+// axis, 1.8 below the foot and 6.8 above it.
+Bounds treeBounds(float x, float h, float z)
+{
+    return {{x - 2.5f, h - 2.5f, z - 2.5f}, {x + 2.5f, h + 8.5f, z + 2.5f}};
+}
+
+// Shrub pieces (scaled 2 x size x 2) reach 4 from the axis and 4.2 sizes up.
+Bounds shrubBounds(float x, float h, float z, float size)
+{
+    const float reach = 5.0f * std::fabs(size) + 1.0f;
+    return {{x - 4.5f, h - 0.5f - reach, z - 4.5f}, {x + 5.5f, h - 0.5f + reach, z + 5.5f}};
+}
+
+// A billboard's quads stay within half a cell plus the sway of its
+// translation (x + 0.5, 0, z + 0.5); heights are those of its corners.
+Bounds billboardBounds(float x, float z, const float heights[6], float amplitude)
+{
+    float lowest = heights[0];
+    float highest = heights[0];
+    for (int i = 1; i < 6; ++i) {
+        lowest = std::fmin(lowest, heights[i]);
+        highest = std::fmax(highest, heights[i]);
+    }
+    const float reach = 0.5f + std::fabs(amplitude) + 0.5f;
+    return {{x + 0.5f - reach, lowest - 0.5f, z + 0.5f - reach}, {x + 0.5f + reach, highest + 0.5f, z + 0.5f + reach}};
+}
+
+// Pieces left out change no pixel, but the last one drawn sets the colour,
+// texture and normal the next passes start from; a pass that ends on a left
+// out piece draws that one after all (it is clipped away), so the state
+// after each pass is as if every piece had been drawn.
+struct LeftOutPiece {
+    bool pending = false;
+    float x = 0.0f, z = 0.0f;
+    int xw = 0, zw = 0, cell = 0, kind = 0, detail = 0;
+};
+
+// Billboards share their state: lighting and face culling off, blending on.
+// A run of billboards sets it once and the next other piece (or the end of
+// the pass) puts it back; the texture is bound when it changes.
+struct BillboardRun {
+    bool open = false;
+    int texture = -1;
+
+    void begin()
+    {
+        if (open)
+            return;
+        glDisable(GL_LIGHTING);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_BLEND);
+        open = true;
+    }
+
+    void end()
+    {
+        if (!open)
+            return;
+        glEnable(GL_CULL_FACE);
+        glDisable(GL_BLEND);
+        glEnable(GL_LIGHTING);
+        open = false;
+        texture = -1;
+    }
+
+    void bind(TextureSlot slot)
+    {
+        if (texture == int(slot))
+            return;
+        bindTexture(slot);
+        texture = int(slot);
+    }
+};
+
+BillboardRun Billboards;
+
+void recordObstacle(float x, float z, int cell, int kind)
+{
+    const float h = heightGrid[cell];
+    switch (kind) {
+    case Tree: sceneryCircles.push_back({x, z, 1.0f, h + 8.0f}); break;
+    case Shrub: sceneryCircles.push_back({x + 0.5f, z + 0.5f, 0.8f, h + 15.0f}); break;
+    case Cottage: sceneryBoxes.push_back({x - 3.5f, z - 3.5f, 0.0f, x + 3.5f, z + 3.5f, h + 6.0f}); break;
+    default: break;
+    }
+}
+
+// Pass 1: trunks and cottages.
+void drawSolidPiece(float x, float z, int cell, int kind, int detail)
 {
     const float h = heightGrid[cell];
     switch (kind) {
@@ -50,7 +195,6 @@ void drawSolidCell(float x, float z, int cell, int kind, int detail)
         glScalef(2.0f, 6.0f, 2.0f);
         glCallList(treeTrunkListFor(detail));
         glPopMatrix();
-        sceneryCircles.push_back({x, z, 1.0f, h + 8.0f});
         break;
     case Shrub:
         glPushMatrix();
@@ -58,7 +202,6 @@ void drawSolidCell(float x, float z, int cell, int kind, int detail)
         glScalef(2.0f, plantSizeGrid[cell], 2.0f);
         glCallList(shrubTrunkListFor(detail));
         glPopMatrix();
-        sceneryCircles.push_back({x + 0.5f, z + 0.5f, 0.8f, h + 15.0f});
         break;
     case Cottage:
         glPushMatrix();
@@ -70,39 +213,66 @@ void drawSolidCell(float x, float z, int cell, int kind, int detail)
         if (cottageModel)
             cottageModel->draw();
         glPopMatrix();
-        sceneryBoxes.push_back({x - 3.5f, z - 3.5f, 0.0f, x + 3.5f, z + 3.5f, h + 6.0f});
         break;
     default:
         break;
     }
 }
 
-void drawVegetationCell(float x, float z, int xw, int zw, const VegetationLook& look)
+// Cottages are few and their model's size is the model's business: always
+// drawn.
+bool solidPieceOutOfView(float x, float z, int cell, int kind)
 {
-    bindTexture(look.texture);
-    plantSwayAmplitude = look.swayAmplitude;
+    const float h = heightGrid[cell];
+    switch (kind) {
+    case Tree: return View.excludes(treeBounds(x, h, z));
+    case Shrub: return View.excludes(shrubBounds(x, h, z, plantSizeGrid[cell]));
+    default: return false;
+    }
+}
+
+struct PlantCorners {
+    int a, b, c, d;
+};
+
+// Corners: d (x, z), b (x + 1, z), c (x, z + 1), a (x + 1, z + 1). The grids
+// have a column and row beyond the wrap, so no second wrap.
+PlantCorners plantCorners(int xw, int zw)
+{
+    return {cellIndex(xw + 1, zw + 1), cellIndex(xw + 1, zw), cellIndex(xw, zw + 1), cellIndex(xw, zw)};
+}
+
+void drawBillboardQuads(float angle, float hA, float hB, float hD, float sA, float sB, float sD);
+
+void drawVegetationPiece(float x, float z, int xw, int zw, const VegetationLook& look)
+{
+    const PlantCorners k = plantCorners(xw, zw);
+    Billboards.begin();
+    Billboards.bind(look.texture);
     glPushMatrix();
     glTranslatef(x + 0.5f, 0.0f, z + 0.5f);
-    glScalef(1.0f, 1.0f, 1.0f);
-    // Corners: d (x, z), b (x + 1, z), c (x, z + 1), a (x + 1, z + 1). The
-    // grids have a column and row beyond the wrap, so no second wrap.
-    const int d = cellIndex(xw, zw);
-    const int b = cellIndex(xw + 1, zw);
-    const int c = cellIndex(xw, zw + 1);
-    const int a = cellIndex(xw + 1, zw + 1);
-    glColor3f(redGrid[b] + 0.5f, greenGrid[b] + 0.5f, blueGrid[b] + 0.5f);
-    drawPlantBillboard(z * 0.2f + plantSwayTime, heightGrid[a], heightGrid[b], heightGrid[c],
-                       heightGrid[d], plantSizeGrid[a], plantSizeGrid[b], plantSizeGrid[c],
-                       plantSizeGrid[d]);
+    glColor3f(redGrid[k.b] + 0.5f, greenGrid[k.b] + 0.5f, blueGrid[k.b] + 0.5f);
+    drawBillboardQuads(z * 0.2f + plantSwayTime, heightGrid[k.a], heightGrid[k.b], heightGrid[k.d],
+                       plantSizeGrid[k.a], plantSizeGrid[k.b], plantSizeGrid[k.d]);
     glPopMatrix();
 }
 
+bool vegetationOutOfView(float x, float z, int xw, int zw, const VegetationLook& look)
+{
+    const PlantCorners k = plantCorners(xw, zw);
+    const float heights[6] = {heightGrid[k.a], heightGrid[k.b], heightGrid[k.d],
+                              heightGrid[k.a] + plantSizeGrid[k.a], heightGrid[k.b] + plantSizeGrid[k.b],
+                              heightGrid[k.d] + plantSizeGrid[k.d]};
+    return View.excludes(billboardBounds(x, z, heights, look.swayAmplitude));
+}
+
 // Pass 2: crowns, and the ground vegetation of the inner square.
-void drawUpperCell(float x, float z, int xw, int zw, int kind, int detail, int visit)
+void drawUpperPiece(float x, float z, int xw, int zw, int kind, int detail)
 {
     const int cell = cellIndex(xw, zw);
     switch (kind) {
     case Tree:
+        Billboards.end();
         glPushMatrix();
         glTranslatef(x, heightGrid[cell], z);
         glScalef(2.0f, 6.0f, 2.0f);
@@ -110,6 +280,7 @@ void drawUpperCell(float x, float z, int xw, int zw, int kind, int detail, int v
         glPopMatrix();
         break;
     case Shrub:
+        Billboards.end();
         glPushMatrix();
         glTranslatef(x + 0.5f, heightGrid[cell] - 0.5f, z + 0.5f);
         glScalef(2.0f, plantSizeGrid[cell], 2.0f);
@@ -118,14 +289,36 @@ void drawUpperCell(float x, float z, int xw, int zw, int kind, int detail, int v
         break;
     default: {
         VegetationLook look;
-        if (vegetationVisible(visit) && vegetationLook(kind, look))
-            drawVegetationCell(x, z, xw, zw, look);
+        if (vegetationLook(kind, look))
+            drawVegetationPiece(x, z, xw, zw, look);
         break;
     }
     }
 }
 
+// Whether pass 2 draws anything at the cell, and if so whether it is out of
+// view.
+bool upperPieceDrawn(int kind, int visit)
+{
+    VegetationLook look;
+    return kind == Tree || kind == Shrub || (vegetationVisible(visit) && vegetationLook(kind, look));
+}
+
+bool upperPieceOutOfView(float x, float z, int xw, int zw, int kind)
+{
+    const int cell = cellIndex(xw, zw);
+    const float h = heightGrid[cell];
+    VegetationLook look;
+    switch (kind) {
+    case Tree: return View.excludes(treeBounds(x, h, z));
+    case Shrub: return View.excludes(shrubBounds(x, h, z, plantSizeGrid[cell]));
+    default: return vegetationLook(kind, look) && vegetationOutOfView(x, z, xw, zw, look);
+    }
+}
+
 } // namespace
+
+bool SceneryViewCulling = true;
 
 GLuint treeTrunkListFor(int detail)
 {
@@ -156,25 +349,53 @@ void drawScenery(float eyeX, float eyeZ)
     // allocated here.
     sceneryCircles.clear();
     sceneryBoxes.clear();
+    View.capture();
 
-    walkSpiral(ex, ez, [](int x, int z, int detail) {
+    LeftOutPiece leftOut;
+    walkSpiral(ex, ez, [&leftOut](int x, int z, int detail) {
         int xw = x;
         int zw = z;
         wrapCell(xw, zw);
         const int cell = cellIndex(xw, zw);
-        drawSolidCell(float(x), float(z), cell, kindGrid[cell], detail);
+        const int kind = kindGrid[cell];
+        if (kind != Tree && kind != Shrub && kind != Cottage)
+            return;
+        recordObstacle(float(x), float(z), cell, kind);
+        if (SceneryViewCulling && solidPieceOutOfView(float(x), float(z), cell, kind)) {
+            leftOut = {true, float(x), float(z), xw, zw, cell, kind, detail};
+            return;
+        }
+        leftOut.pending = false;
+        drawSolidPiece(float(x), float(z), cell, kind, detail);
     });
+    if (leftOut.pending)
+        drawSolidPiece(leftOut.x, leftOut.z, leftOut.cell, leftOut.kind, leftOut.detail);
 
     plantSwayTime += FrameDelta * SwayRate;
 
     int visit = 0;
-    walkSpiral(ex, ez, [&visit](int x, int z, int detail) {
+    leftOut.pending = false;
+    walkSpiral(ex, ez, [&visit, &leftOut](int x, int z, int detail) {
         ++visit;
         int xw = x;
         int zw = z;
         wrapCell(xw, zw);
-        drawUpperCell(float(x), float(z), xw, zw, kindGrid[cellIndex(xw, zw)], detail, visit);
+        const int kind = kindGrid[cellIndex(xw, zw)];
+        if (!upperPieceDrawn(kind, visit))
+            return;
+        VegetationLook look;
+        if (vegetationLook(kind, look))
+            plantSwayAmplitude = look.swayAmplitude;
+        if (SceneryViewCulling && upperPieceOutOfView(float(x), float(z), xw, zw, kind)) {
+            leftOut = {true, float(x), float(z), xw, zw, 0, kind, detail};
+            return;
+        }
+        leftOut.pending = false;
+        drawUpperPiece(float(x), float(z), xw, zw, kind, detail);
     });
+    if (leftOut.pending)
+        drawUpperPiece(leftOut.x, leftOut.z, leftOut.xw, leftOut.zw, leftOut.kind, leftOut.detail);
+    Billboards.end();
 }
 
 void drawPlantBillboard(float angle, float hA, float hB, float, float hD, float sA, float sB, float,
@@ -183,6 +404,18 @@ void drawPlantBillboard(float angle, float hA, float hB, float, float hD, float 
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
+    drawBillboardQuads(angle, hA, hB, hD, sA, sB, sD);
+    glEnable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+}
+
+namespace {
+
+// The normals follow their vertices, so the first vertex keeps the normal
+// before it; lighting is off for billboards, so it shows nowhere.
+void drawBillboardQuads(float angle, float hA, float hB, float hD, float sA, float sB, float sD)
+{
     const float sx = std::sin(angle) * plantSwayAmplitude;
     const float sz = std::cos(angle) * plantSwayAmplitude;
 
@@ -214,8 +447,6 @@ void drawPlantBillboard(float angle, float hA, float hB, float, float hD, float 
     glVertex3f(0.5f, hA, 0.5f);
     glNormal3f(1.0f, 0.0f, 0.0f);
     glEnd();
-
-    glEnable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
 }
+
+} // namespace
