@@ -6,6 +6,7 @@
 #include "world/terrain_grid.h"
 #include "platform/headless.h"
 #include "png_file.h"
+#include "soak.h"
 
 #include <algorithm>
 #include <chrono>
@@ -144,6 +145,8 @@ void printSummary(const char* name, std::vector<double> times)
 
 int main(int argc, char** argv)
 {
+    if (isSoakCommand(argc, argv))
+        return soakMain(argc, argv);
     Options options;
     if (!parseOptions(argc, argv, options)) {
         usage();
