@@ -4,6 +4,7 @@
 #include "assets/asset_tables.h"
 #include "assets/mub_model.h"
 #include "world/terrain_grid.h"
+#include "world/view_volume.h"
 
 #include <cmath>
 
@@ -37,63 +38,8 @@ bool vegetationLook(int kind, VegetationLook& look)
     }
 }
 
-// A world-space box that holds everything a piece draws.
-struct Bounds {
-    float lo[3];
-    float hi[3];
-};
-
-// The six clip planes of the current projection and modelview, in world
-// coordinates, each as a x + b y + c z + d >= 0 inside. A piece whose box
-// lies wholly outside one of them makes no fragment, so leaving it out
-// changes no pixel; the boxes below are generous, never tight.
-struct ViewVolume {
-    float planes[6][4];
-
-    void capture()
-    {
-        float projection[16];
-        float modelview[16];
-        glGetFloatv(GL_PROJECTION_MATRIX, projection);
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-        float clip[16];   // projection x modelview, column-major
-        for (int col = 0; col < 4; ++col)
-            for (int row = 0; row < 4; ++row) {
-                double sum = 0.0;
-                for (int k = 0; k < 4; ++k)
-                    sum += double(projection[k * 4 + row]) * double(modelview[col * 4 + k]);
-                clip[col * 4 + row] = float(sum);
-            }
-        // Rows of the clip matrix: -w <= x, y, z <= w.
-        for (int axis = 0; axis < 3; ++axis)
-            for (int side = 0; side < 2; ++side) {
-                float* plane = planes[axis * 2 + side];
-                const float sign = side == 0 ? 1.0f : -1.0f;
-                for (int col = 0; col < 4; ++col)
-                    plane[col] = clip[col * 4 + 3] + sign * clip[col * 4 + axis];
-                const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
-                if (length > 0.0f)
-                    for (int col = 0; col < 4; ++col)
-                        plane[col] /= length;
-            }
-    }
-
-    // True when the box is certainly outside; the margin absorbs rounding.
-    bool excludes(const Bounds& box) const
-    {
-        constexpr float Margin = 0.05f;
-        for (const auto& p : planes) {
-            // The corner farthest along the plane's inward normal.
-            const float x = p[0] >= 0.0f ? box.hi[0] : box.lo[0];
-            const float y = p[1] >= 0.0f ? box.hi[1] : box.lo[1];
-            const float z = p[2] >= 0.0f ? box.hi[2] : box.lo[2];
-            if (p[0] * x + p[1] * y + p[2] * z + p[3] < -Margin)
-                return true;
-        }
-        return false;
-    }
-};
-
+// The pieces' boxes below are generous, never tight: a piece left out must
+// be one that could not have made a fragment.
 ViewVolume View;
 
 // Tree pieces (trunk and crown lists, scaled 2 x 6 x 2) reach 1.8 from the
