@@ -264,8 +264,6 @@ bool upperPieceOutOfView(float x, float z, int xw, int zw, int kind)
 
 } // namespace
 
-bool SceneryViewCulling = true;
-
 GLuint treeTrunkListFor(int detail)
 {
     return detail > TrunkCoarseAbove ? TreeTrunkCoarseList : TreeTrunkList;
@@ -307,7 +305,7 @@ void drawScenery(float eyeX, float eyeZ)
         if (kind != Tree && kind != Shrub && kind != Cottage)
             return;
         recordObstacle(float(x), float(z), cell, kind);
-        if (SceneryViewCulling && solidPieceOutOfView(float(x), float(z), cell, kind)) {
+        if (solidPieceOutOfView(float(x), float(z), cell, kind)) {
             leftOut = {true, float(x), float(z), xw, zw, cell, kind, detail};
             return;
         }
@@ -332,7 +330,7 @@ void drawScenery(float eyeX, float eyeZ)
         VegetationLook look;
         if (vegetationLook(kind, look))
             plantSwayAmplitude = look.swayAmplitude;
-        if (SceneryViewCulling && upperPieceOutOfView(float(x), float(z), xw, zw, kind)) {
+        if (upperPieceOutOfView(float(x), float(z), xw, zw, kind)) {
             leftOut = {true, float(x), float(z), xw, zw, 0, kind, detail};
             return;
         }

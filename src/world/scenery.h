@@ -23,9 +23,8 @@ extern float plantSwayTime;
 extern float plantSwayAmplitude;
 
 void drawScenery(float eyeX, float eyeZ);
-// On (the default), pieces wholly outside the view are not sent to GL; the
-// picture is the same either way. Off is the plain reference for pixel tests.
-extern bool SceneryViewCulling;
+// Pieces wholly outside the view are not sent to GL: they would make no
+// fragment. The obstacles are recorded all the same.
 void drawPlantBillboard(float angle, float hA, float hB, float hC, float hD, float sA, float sB,
                         float sC, float sD);
 

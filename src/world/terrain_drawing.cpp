@@ -9,25 +9,12 @@
 #include <cmath>
 
 float waterWaveTime = 0.0f;
-bool TerrainFastPath = true;
 
 namespace {
 
 constexpr int GroundReach = 60;   // cells either side of the centre
 constexpr int WaterStep = 6;      // cells per water quad
 constexpr float TextureStep = 0.2f;
-
-// Positions stay unwrapped so the window is continuous; the data comes from
-// the wrapped cell.
-void groundVertex(int dataX, int dataZ, int texX, int posX, int posZ)
-{
-    const int cell = cellIndex(dataX, dataZ);
-    const Normal& n = normalGrid[cell];
-    glColor3f(redGrid[cell], greenGrid[cell], blueGrid[cell]);
-    glNormal3f(n.x, n.y, n.z);
-    glTexCoord2f(float(texX) * TextureStep, float(dataZ) * TextureStep);
-    glVertex3f(float(posX), heightGrid[cell], float(posZ));
-}
 
 void waterVertex(int dataX, int dataZ, int texX, int posX, int posZ, float slide)
 {
@@ -40,8 +27,8 @@ void waterVertex(int dataX, int dataZ, int texX, int posX, int posZ, float slide
 }
 
 // The ground window as vertex arrays: one strip per column of cells, two
-// vertices per row, the same values in the same order as the immediate-mode
-// strips. Filled every frame (the grids may change under the player) into
+// vertices per row, the values and order plain immediate-mode strips would
+// send. Filled every frame (the grids may change under the player) into
 // storage that lives as long as the program.
 struct GroundVertex {
     float r, g, b;
@@ -57,6 +44,8 @@ constexpr int WindowVertices = WindowSide * StripVertices;
 GroundVertex GroundWindow[WindowVertices];
 ViewVolume TerrainView;
 
+// Positions stay unwrapped so the window is continuous; the data comes from
+// the wrapped cell.
 void setGroundVertex(GroundVertex& out, int dataX, int dataZ, int texX, int posX, int posZ)
 {
     const int cell = cellIndex(dataX, dataZ);
@@ -128,10 +117,6 @@ void drawVisibleRuns(int stripIndex)
 
 void drawTerrain(float centreX, float centreZ)
 {
-    if (!TerrainFastPath) {
-        drawTerrainImmediate(centreX, centreZ);
-        return;
-    }
     const int cx = int(centreX);
     const int cz = int(centreZ);
     fillGroundWindow(cx, cz);
@@ -160,24 +145,6 @@ void drawTerrain(float centreX, float centreZ)
     glColor3f(last.r, last.g, last.b);
     glNormal3f(last.nx, last.ny, last.nz);
     glTexCoord2f(last.s, last.t);
-}
-
-void drawTerrainImmediate(float centreX, float centreZ)
-{
-    const int cx = int(centreX);
-    const int cz = int(centreZ);
-    for (int i = cx - GroundReach; i < cx + GroundReach; ++i) {
-        int i1 = i + 1, noRow = 0;
-        wrapCell(i1, noRow);
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int j = cz - GroundReach; j < cz + GroundReach; ++j) {
-            int iw = i, jw = j;
-            wrapCell(iw, jw);
-            groundVertex(i1, jw, iw + 1, i + 1, j);
-            groundVertex(iw, jw, iw, i, j);
-        }
-        glEnd();
-    }
 }
 
 void drawWater(float centreX, float centreZ)

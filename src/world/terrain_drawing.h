@@ -4,12 +4,7 @@
 
 extern float waterWaveTime;
 
+// The ground goes from vertex arrays, one strip per column of cells, less the
+// runs of quads wholly outside the view; the picture is that of every strip.
 void drawTerrain(float centreX, float centreZ);
-// The ground as plain immediate-mode strips, every triangle of the window:
-// what drawTerrain draws, pixel for pixel, and its reference in the tests.
-void drawTerrainImmediate(float centreX, float centreZ);
-// On (the default), drawTerrain sends the window from vertex arrays and
-// leaves out the triangles wholly outside the view; off, it draws the
-// immediate-mode strips.
-extern bool TerrainFastPath;
 void drawWater(float centreX, float centreZ);
