@@ -4,6 +4,8 @@
 #include "world/terrain_grid.h"
 #include "world/view_volume.h"
 
+// glMultiDrawArrays (OpenGL 1.4) is declared only with the prototypes on.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 
 #include <cmath>
@@ -89,11 +91,23 @@ Bounds stripBounds(const GroundVertex* strip)
     return {{strip[1].x, lowest, strip[1].z}, {strip[0].x, highest, strip[StripVertices - 1].z}};
 }
 
-// Draws the runs of a strip's quads that may be in view. A run starts on a
-// row, an even vertex, so its triangles keep the winding they have in the
-// whole strip; a triangle wholly outside the view makes no fragment, so the
-// picture is that of the whole strip.
-void drawVisibleRuns(int stripIndex)
+// The runs of each strip's quads that may be in view, gathered for one
+// multi-draw. A run starts on a row, an even vertex, so its triangles keep
+// the winding they have in the whole strip; a triangle wholly outside the
+// view makes no fragment, so the picture is that of every whole strip.
+constexpr int MostRuns = WindowSide * WindowSide / 2;
+GLint RunFirst[MostRuns];
+GLsizei RunCount[MostRuns];
+int Runs = 0;
+
+void addRun(int first, int count)
+{
+    RunFirst[Runs] = first;
+    RunCount[Runs] = count;
+    ++Runs;
+}
+
+void gatherVisibleRuns(int stripIndex)
 {
     const int first = stripIndex * StripVertices;
     const GroundVertex* strip = GroundWindow + first;
@@ -105,12 +119,12 @@ void drawVisibleRuns(int stripIndex)
         if (visible && runStart < 0)
             runStart = row;
         if (!visible && runStart >= 0) {
-            glDrawArrays(GL_TRIANGLE_STRIP, first + 2 * runStart, 2 * (row - runStart + 1));
+            addRun(first + 2 * runStart, 2 * (row - runStart + 1));
             runStart = -1;
         }
     }
     if (runStart >= 0)
-        glDrawArrays(GL_TRIANGLE_STRIP, first + 2 * runStart, 2 * (WindowSide - runStart));
+        addRun(first + 2 * runStart, 2 * (WindowSide - runStart));
 }
 
 } // namespace
@@ -131,8 +145,10 @@ void drawTerrain(float centreX, float centreZ)
     glNormalPointer(GL_FLOAT, sizeof(GroundVertex), &v->nx);
     glTexCoordPointer(2, GL_FLOAT, sizeof(GroundVertex), &v->s);
     glVertexPointer(3, GL_FLOAT, sizeof(GroundVertex), &v->x);
+    Runs = 0;
     for (int strip = 0; strip < WindowSide; ++strip)
-        drawVisibleRuns(strip);
+        gatherVisibleRuns(strip);
+    glMultiDrawArrays(GL_TRIANGLE_STRIP, RunFirst, RunCount, Runs);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
