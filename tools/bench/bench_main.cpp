@@ -52,6 +52,18 @@ std::string cpuModel()
     return "unknown CPU";
 }
 
+// The machine's load averages over 1, 5 and 15 minutes: timings taken while
+// other work runs are slower, and say so.
+std::string loadAverages()
+{
+    std::ifstream file("/proc/loadavg");
+    double one = 0.0, five = 0.0, fifteen = 0.0;
+    file >> one >> five >> fifteen;
+    char text[96];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", one, five, fifteen);
+    return text;
+}
+
 } // namespace
 
 void BenchReport::line(const std::string& text)
@@ -192,9 +204,11 @@ int main(int argc, char** argv)
     BenchReport report;
     report.line("CPU: " + cpuModel() + ", " + std::to_string(std::thread::hardware_concurrency()) +
                 " hardware threads");
+    report.line("load average at the start: " + loadAverages());
     for (const Entry& entry : entries)
         if (only.empty() || entry.name.find(only) != std::string::npos)
             entry.run(report);
+    report.line("load average at the end: " + loadAverages());
     if (!out.empty()) {
         std::ofstream file(out);
         for (const std::string& line : report.lines)

@@ -12,6 +12,8 @@
 #include "world/terrain_grid.h"
 #include "world/world_generator.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <ctime>
 #include <cstdio>
@@ -90,6 +92,7 @@ int plainWalkChild()
 {
     if (!launchGame(WalkKeys))
         return 1;
+    std::printf("%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     for (int frame = 0; frame < WalkFrames; ++frame) {
         const double start = steadySeconds();
         const double cpuStart = cpuSeconds();
@@ -194,12 +197,16 @@ void benchTick(BenchReport& report)
     benchTickAt(report, "tick-camp", "the orc camp (400, 150)", "");
 }
 
-// Reads WalkFrames rows of `columns` numbers and the peak memory after them.
-bool readWalk(const ChildRun& child, int columns, std::vector<std::vector<double>>& into, double& peakMiB)
+// Reads WalkFrames rows of `columns` numbers and the peak memory after them,
+// after the renderer's name where one is asked for.
+bool readWalk(const ChildRun& child, int columns, std::vector<std::vector<double>>& into, double& peakMiB,
+              std::string* renderer = nullptr)
 {
     if (!child.ok)
         return false;
     std::istringstream in(child.output);
+    if (renderer && !std::getline(in, *renderer))
+        return false;
     for (int frame = 0; frame < WalkFrames; ++frame)
         for (int c = 0; c < columns; ++c)
             if (!(in >> into[size_t(c)].emplace_back()))
@@ -212,10 +219,11 @@ void benchFrames(BenchReport& report)
     std::vector<std::vector<double>> plain(2);
     std::vector<double> runMedians;
     std::vector<double> peaks;
+    std::string renderer;
     for (int run = 0; run < WalkRuns; ++run) {
         std::vector<std::vector<double>> one(2);
         double peak = 0.0;
-        if (!readWalk(runBenchChild("frames-plain"), 2, one, peak)) {
+        if (!readWalk(runBenchChild("frames-plain"), 2, one, peak, &renderer)) {
             report.line("frame: the child run failed");
             return;
         }
@@ -225,6 +233,7 @@ void benchFrames(BenchReport& report)
         peaks.push_back(peak);
     }
     runMedians = sorted(runMedians);
+    report.line("frame renderer: " + renderer);
     report.line("frame at 800x600, software GL, scripted walk of 600 frames x " + std::to_string(WalkRuns) +
                 " runs: " + medianAndTail(sorted(plain[0])) +
                 format(" (run medians %.3f..%.3f ms)", runMedians.front(), runMedians.back()));
