@@ -38,8 +38,9 @@ bool vegetationLook(int kind, VegetationLook& look)
     }
 }
 
-// The pieces' boxes below are generous, never tight: a piece left out must
-// be one that could not have made a fragment.
+// The view of the pass being drawn, taken at its start. The pieces' boxes
+// below are generous, never tight: a piece left out must be one that could
+// not have made a fragment.
 ViewVolume View;
 
 // Tree pieces (trunk and crown lists, scaled 2 x 6 x 2) reach 1.8 from the
