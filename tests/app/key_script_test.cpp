@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 TEST(KeyScript, HoldsKeysOverFrameRanges)
 {
-    ASSERT_TRUE(setKeyScript("UP:0-120,CTRL:130-140"));
-    // No frame has been swapped in this process: frame 0 is running.
-    ASSERT_EQ(headlessFrameCount(), 0);
+    // Frame n of a script is the frame run after n swaps; place the ranges
+    // around the frame now running, whatever ran before in this process.
+    const int now = headlessFrameCount();
+    const std::string script = "UP:" + std::to_string(now) + "-" + std::to_string(now + 120) +
+                               ",CTRL:" + std::to_string(now + 130) + "-" + std::to_string(now + 140);
+    ASSERT_TRUE(setKeyScript(script));
     EXPECT_TRUE(keyDown(Key::Up));
     EXPECT_FALSE(keyDown(Key::Control));
     EXPECT_FALSE(keyDown(Key::Down));
