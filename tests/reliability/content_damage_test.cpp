@@ -64,7 +64,8 @@ GameRun runGame(const std::string& dir, int frames)
             text.pop_back();
         if (text.rfind("notice\t", 0) == 0) {
             const size_t tab = text.find('\t', 7);
-            run.notices.push_back({text.substr(7, tab - 7), tab == std::string::npos ? "" : text.substr(tab + 1)});
+            run.notices.push_back(
+                {text.substr(7, tab - 7), tab == std::string::npos ? "" : text.substr(tab + 1)});
         } else if (text.rfind("frames ", 0) == 0) {
             run.frames = std::atoi(text.c_str() + 7);
         }
@@ -175,33 +176,45 @@ constexpr size_t FirstMatrixCount = 4 + 8;
 const Damage Damages[] = {
     // BMP: width at 18, height at 22, bits per pixel at 28 (info block at 14).
     {"BMP", "truncated", "Images/Orc.bmp", truncateToHalf, true},
-    {"BMP", "zeroed counts", "Images/Orc.bmp", [](std::string& b) { putU32(b, 18, 0); putU32(b, 22, 0); }, false},
+    {"BMP", "zeroed counts", "Images/Orc.bmp",
+     [](std::string& b) { putU32(b, 18, 0); putU32(b, 22, 0); }, false},
     {"BMP", "huge counts", "Images/Orc.bmp",
-     [](std::string& b) { putU32(b, 18, 0x7fffffff); putU32(b, 22, 0x7fffffff); putU32(b, 34, 0xffffffff); }, true},
+     [](std::string& b) {
+         putU32(b, 18, 0x7fffffff);
+         putU32(b, 22, 0x7fffffff);
+         putU32(b, 34, 0xffffffff);
+     },
+     true},
     {"BMP", "wrong depth", "Images/Orc.bmp", [](std::string& b) { putU16(b, 28, 32); }, true},
     // TGA: width at 12, height at 14, depth at 16.
     {"TGA", "truncated", "Images/Fire.tga", truncateToHalf, true},
-    {"TGA", "zeroed counts", "Images/Fire.tga", [](std::string& b) { putU16(b, 12, 0); putU16(b, 14, 0); }, false},
-    {"TGA", "huge counts", "Images/Fire.tga", [](std::string& b) { putU16(b, 12, 0xffff); putU16(b, 14, 0xffff); }, true},
+    {"TGA", "zeroed counts", "Images/Fire.tga",
+     [](std::string& b) { putU16(b, 12, 0); putU16(b, 14, 0); }, false},
+    {"TGA", "huge counts", "Images/Fire.tga",
+     [](std::string& b) { putU16(b, 12, 0xffff); putU16(b, 14, 0xffff); }, true},
     {"TGA", "wrong depth", "Images/Fire.tga", [](std::string& b) { b[16] = 16; }, true},
     // The cottage mesh: a name line, then the vertex count.
     {"cottage mesh", "truncated", "Data/Objects/Cottage.mub", truncateToHalf, false},
-    {"cottage mesh", "zeroed counts", "Data/Objects/Cottage.mub", [](std::string& b) { putU32(b, meshCountAt(b, 0), 0); }, false},
+    {"cottage mesh", "zeroed counts", "Data/Objects/Cottage.mub",
+     [](std::string& b) { putU32(b, meshCountAt(b, 0), 0); }, false},
     {"cottage mesh", "huge counts", "Data/Objects/Cottage.mub",
      [](std::string& b) { putU32(b, meshCountAt(b, 0), 0xffffffff); }, false},
     // Bones: the part count, then the parts as meshes.
     {"bones", "truncated", "Data/Bones/MaleBones.mub", truncateToHalf, false},
     {"bones", "zeroed counts", "Data/Bones/MaleBones.mub", [](std::string& b) { putU32(b, 0, 0); }, false},
-    {"bones", "huge counts", "Data/Bones/MaleBones.mub", [](std::string& b) { putU32(b, 0, 0xffffffff); }, false},
+    {"bones", "huge counts", "Data/Bones/MaleBones.mub",
+     [](std::string& b) { putU32(b, 0, 0xffffffff); }, false},
     {"bones", "huge vertex count", "Data/Bones/MaleBones.mub",
      [](std::string& b) { putU32(b, meshCountAt(b, 4), 0xffffffff); }, false},
     // Animation: the frame count, then per frame a time, a matrix count and
     // the matrices.
     {"animation", "truncated", "Data/Animations/MaleWalk.anim", truncateToHalf, false},
-    {"animation", "zeroed counts", "Data/Animations/MaleWalk.anim", [](std::string& b) { putU32(b, 0, 0); }, false},
+    {"animation", "zeroed counts", "Data/Animations/MaleWalk.anim",
+     [](std::string& b) { putU32(b, 0, 0); }, false},
     {"animation", "zeroed matrix count", "Data/Animations/MaleWalk.anim",
      [](std::string& b) { putU32(b, FirstMatrixCount, 0); }, false},
-    {"animation", "huge counts", "Data/Animations/MaleWalk.anim", [](std::string& b) { putU32(b, 0, 0xffffffff); }, false},
+    {"animation", "huge counts", "Data/Animations/MaleWalk.anim",
+     [](std::string& b) { putU32(b, 0, 0xffffffff); }, false},
     {"animation", "huge matrix count", "Data/Animations/MaleWalk.anim",
      [](std::string& b) { putU32(b, FirstMatrixCount, 0xffffffff); }, false},
     // WAV: the RIFF size at 4, channels at 22, sample rate at 24, the data
@@ -209,7 +222,8 @@ const Damage Damages[] = {
     {"WAV", "truncated", "Sounds/Intro.wav", truncateToHalf, false},
     {"WAV", "zeroed counts", "Sounds/Intro.wav",
      [](std::string& b) { putU16(b, 22, 0); putU32(b, 24, 0); putU32(b, 40, 0); }, false},
-    {"WAV", "huge counts", "Sounds/Intro.wav", [](std::string& b) { putU32(b, 4, 0xffffffff); putU32(b, 40, 0xffffffff); }, false},
+    {"WAV", "huge counts", "Sounds/Intro.wav",
+     [](std::string& b) { putU32(b, 4, 0xffffffff); putU32(b, 40, 0xffffffff); }, false},
     {"WAV", "wrong depth", "Sounds/Intro.wav", [](std::string& b) { putU16(b, 34, 13); }, false},
 };
 

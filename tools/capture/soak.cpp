@@ -12,6 +12,7 @@
 #include "app/sky.h"
 #include "characters/character_list.h"
 #include "platform/headless.h"
+#include "world/scenery.h"
 #include "world/terrain_grid.h"
 
 #include <malloc.h>
@@ -48,12 +49,8 @@ constexpr double FastForward = 10.0;
 // a dragon's walk (30 per second) plus a knock-back (10 per second). Fires
 // (6), birds (12) and the backward walk (6) are slower.
 constexpr double FastestMove = 30.0 + 10.0;
-// Half the width of a cottage's collision box: the deepest a character can
-// stand inside a box, and so the longest way out of one (a tree or shrub
-// circle, at most 1.0 + 0.8, is shallower). Near the world's edge the
-// obstacles are the copies of cells across the edge, outside 0..499, so an
-// escape can leave the world by this much.
-constexpr double DeepestBox = 3.5;
+// A tree or shrub circle pushes a character out to its radius plus this.
+constexpr double CircleClearance = 0.8;
 // Resident memory may still grow after the first minute by what the GL
 // driver caches as play meets new GL state (software rasteriser code for each
 // new combination of fog, blending and texturing: night, under water, fires)
@@ -170,7 +167,8 @@ double mebibytes(double bytes) { return bytes / (1024.0 * 1024.0); }
 bool inView(const Character& c)
 {
     const double limit = double(ViewDistance) * double(ViewDistance);
-    const float offsets[5][2] = {{0, 0}, {WrapPeriod, 0}, {-WrapPeriod, 0}, {0, WrapPeriod}, {0, -WrapPeriod}};
+    const float offsets[5][2] = {
+        {0, 0}, {WrapPeriod, 0}, {-WrapPeriod, 0}, {0, WrapPeriod}, {0, -WrapPeriod}};
     for (const auto& offset : offsets) {
         const double dx = double(c.x + offset[0]) - CameraEye.x;
         const double dz = double(c.z + offset[1]) - CameraEye.z;
@@ -209,6 +207,8 @@ struct Soak {
 
     // The character bounds, from the world as built.
     size_t mainBound = 0;
+    long playerOrbs = 0;
+    float playerHealthBefore = 0.0f;
     RingSum dragonFires{fireLifetimeTicks(40.0)};
     RingSum burningFires{fireLifetimeTicks(10.0)};
     RingSum frozenFires{fireLifetimeTicks(40.0)};
@@ -249,11 +249,10 @@ void Soak::fault(const char* format, ...)
 //   dead one of those kinds stays in the list for ever with its health below
 //   zero, so it never dies again; a killed villager comes back once as a
 //   zombie. So each character of the first population but the player, and
-//   each quest orc, leaves at most one orb in the whole run. The player, who
-//   comes back with 50 health each time, can die again and again, but only
-//   after lying dying for 29 time units (health -1 down to below -30), while
-//   an orb lasts at most 16 (40 health at 4 per unit, then 30 at 5 per unit
-//   while dying): at most one of the player's orbs exists at a time;
+//   each quest orc, leaves at most one orb in the whole run. The player comes
+//   back with 50 health each time and can die again and again; an orb left
+//   out of view does not age, so each of the player's deaths in one of
+//   those shapes counts (playerOrbs);
 // - burning trees and shrubs: one for each Tree or Shrub cell a fire reaches,
 //   and the cell becomes Empty. Nothing makes new Tree or Shrub cells, so
 //   there are never more than the world started with.
@@ -272,7 +271,8 @@ void Soak::deriveBounds()
         if (kindGrid[cell] == Tree || kindGrid[cell] == Shrub)
             ++vegetation;
     constexpr size_t QuestOrcs = 12;
-    mainBound = main.size() + QuestOrcs + (mayLeaveOrb + QuestOrcs + 1) + vegetation;
+    mainBound = main.size() + QuestOrcs + (mayLeaveOrb + QuestOrcs) + vegetation;
+    playerHealthBefore = main.front()->health;
     std::fprintf(stderr,
                  "soak: %zu characters at start, %zu may leave an orb, %zu Tree/Shrub cells: "
                  "main list bound %zu; fires live at most %zu (dragon) and %zu (burning) ticks\n",
@@ -336,18 +336,34 @@ void Soak::checkCharacter(const Character& c, size_t index, bool fire, double al
               fire ? "fire" : "character", index, c.kind, c.x, c.z, excursion, allowance);
 }
 
-// After a tick. Every update wraps the position into 0..499 first and then
-// moves it by at most:
-// - its own walk and knock-back, FastestMove x dt;
-// - two scenery passes (after the walk and after the knock-back), each
-//   leaving the obstacle the character stood deepest in by its nearest side,
-//   at most DeepestBox + the character's radius;
-// - its own pushing apart from the nearest character: each of the two moves
-//   to half their summed radii from their midpoint, at most the larger
-//   radius each.
-// Characters updated later in the same tick may push it once more by at
-// most the largest radius. Quest orcs are placed at up to 500 after the
-// updates, well inside the allowance.
+// How far the obstacles that push a character out reach beyond the world:
+// the scenery pass places them around the camera at the unwrapped positions
+// of the cells it draws, which lie outside 0..499 when the camera looks
+// across the world's edge or stands outside it (far behind a giant player).
+// A box pushes a character out to its side plus the character's radius, a
+// circle to its radius plus CircleClearance.
+double obstacleReach(double largestRadius)
+{
+    double boxes = 0.0;
+    for (const SceneryBox& b : sceneryBoxes)
+        boxes = std::max({boxes, -double(b.minX), -double(b.minZ), double(b.maxX) - WrapPeriod,
+                          double(b.maxZ) - WrapPeriod});
+    double circles = 0.0;
+    for (const SceneryCircle& c : sceneryCircles)
+        circles = std::max({circles, double(c.radius) - c.x, double(c.radius) - c.z,
+                            double(c.x) + c.radius - WrapPeriod, double(c.z) + c.radius - WrapPeriod});
+    return std::max(boxes + largestRadius, circles + CircleClearance);
+}
+
+// After a tick. Every update wraps the position into 0..499 first. A
+// character that no obstacle pushed then moves by at most its own walk and
+// knock-back, FastestMove x dt. One that an obstacle pushed ends beside that
+// obstacle (obstacleReach), plus a knock-back after the first of the two
+// scenery passes. Then it pushes itself apart from its nearest character:
+// each of the two moves to half their summed radii from their midpoint, at
+// most the larger radius each; a character updated later in the tick may
+// push it once more by at most the largest radius. Quest orcs are placed at
+// up to 500 after the updates, inside the allowance.
 void Soak::checkTick()
 {
     const double dt = FrameDelta;
@@ -357,15 +373,24 @@ void Soak::checkTick()
     double largestRadius = 0.0;
     for (const Character* c : Characters.main)
         largestRadius = std::max(largestRadius, double(c->radius()));
-    const double allowance = FastestMove * dt + 2.0 * (DeepestBox + largestRadius) + 2.0 * largestRadius;
+    const double allowance = std::max(FastestMove * dt, obstacleReach(largestRadius) + 10.0 * dt) +
+                             2.0 * largestRadius;
 
     checkList(Characters.main, mainBefore, false, allowance);
     checkList(Characters.second, firesBefore, true, allowance);
     const auto& main = Characters.main;
     const auto& fires = Characters.second;
 
-    if (main.size() > mainBound)
-        fault("%zu characters in the main list, bound %zu", main.size(), mainBound);
+    // The player's health falls below 0 in the tick it dies, and a shape
+    // changes only while the health is above 0, so the shape now is the
+    // shape it died in.
+    const Character& player = *main.front();
+    if (playerHealthBefore >= 0.0f && player.health < 0.0f &&
+        (player.kind == Orc || player.kind == Zombie || player.kind == Dragon || player.kind == Goblin))
+        ++playerOrbs;
+    playerHealthBefore = player.health;
+    if (main.size() > mainBound + size_t(playerOrbs))
+        fault("%zu characters in the main list, bound %zu", main.size(), mainBound + size_t(playerOrbs));
     const long fireBound = dragonFires.sum + burningFires.sum + frozenFires.sum;
     if (long(fires.size()) > fireBound)
         fault("%zu fires, bound %ld", fires.size(), fireBound);
@@ -506,13 +531,13 @@ int soakMain(int argc, char** argv)
 
     const long ran = std::min(soak.step, steps);
     std::printf("soak: seed %u, %.1f simulated minutes, %ld updates at 1/30 s, %ld draws (every %dth "
-                "update), characters max %zu (bound %zu), fires max %zu (bound %ld; at most %ld out of view), worst step "
-                "outside the world %.3f (allowed %.3f), RSS %.1f MiB at 1 min, %.1f MiB at end "
-                "(max %.1f), faults %ld\n",
+                "update), characters max %zu (bound %zu + %ld player deaths), fires max %zu (bound %ld; "
+                "at most %ld out of view), worst step outside the world %.3f (allowed %.3f), RSS %.1f MiB "
+                "at 1 min, %.1f MiB at end (max %.1f), faults %ld\n",
                 options.seed, double(ran) / (60.0 * StepsPerSecond), ran, draws, DrawEvery, soak.mostMain,
-                soak.mainBound, soak.mostFires, soak.fireBoundAtMost, soak.mostFrozen, soak.worstExcursion,
-                soak.worstAllowance, mebibytes(rssAtMinute), mebibytes(rssEnd), mebibytes(rssMost),
-                soak.faults);
+                soak.mainBound, soak.playerOrbs, soak.mostFires, soak.fireBoundAtMost, soak.mostFrozen,
+                soak.worstExcursion, soak.worstAllowance, mebibytes(rssAtMinute), mebibytes(rssEnd),
+                mebibytes(rssMost), soak.faults);
     std::fflush(stdout);
     releaseAllKeys();
     releaseGame();
