@@ -336,30 +336,46 @@ void Soak::checkCharacter(const Character& c, size_t index, bool fire, double al
               fire ? "fire" : "character", index, c.kind, c.x, c.z, excursion, allowance);
 }
 
-// How far the obstacles that push a character out reach beyond the world:
-// the scenery pass places them around the camera at the unwrapped positions
-// of the cells it draws, which lie outside 0..499 when the camera looks
-// across the world's edge or stands outside it (far behind a giant player).
-// A box pushes a character out to its side plus the character's radius, a
-// circle to its radius plus CircleClearance.
-double obstacleReach(double largestRadius)
+// How far outside 0..499 a point lies (0 inside), by its worst coordinate.
+double outside(double x, double z) { return std::max({0.0, -x, -z, x - WrapPeriod, z - WrapPeriod}); }
+
+// The scenery pass places the obstacles around the camera at the unwrapped
+// positions of the cells it draws, which lie outside 0..499 where the camera
+// looks across the world's edge or stands outside it (far behind a giant
+// player). A box takes a character whose centre is inside it grown by the
+// character's radius and puts it on a side of that grown box; a circle takes
+// one within its radius plus CircleClearance and puts it on that circle.
+// Starting from the characters' reach before the scenery passes, an obstacle
+// counts when its grown area reaches into that reach, and then its far side
+// widens the reach, until no obstacle widens it further (pushes can chain
+// from one obstacle to the next).
+double obstacleReach(double reach, double largestRadius)
 {
-    double boxes = 0.0;
-    for (const SceneryBox& b : sceneryBoxes)
-        boxes = std::max({boxes, -double(b.minX), -double(b.minZ), double(b.maxX) - WrapPeriod,
-                          double(b.maxZ) - WrapPeriod});
-    double circles = 0.0;
-    for (const SceneryCircle& c : sceneryCircles)
-        circles = std::max({circles, double(c.radius) - c.x, double(c.radius) - c.z,
-                            double(c.x) + c.radius - WrapPeriod, double(c.z) + c.radius - WrapPeriod});
-    return std::max(boxes + largestRadius, circles + CircleClearance);
+    for (bool widened = true; widened;) {
+        widened = false;
+        auto consider = [&](double x0, double z0, double x1, double z1) {
+            const double nearest = std::max({0.0, -x1, -z1, x0 - WrapPeriod, z0 - WrapPeriod});
+            const double farthest = std::max(outside(x0, z0), outside(x1, z1));
+            if (nearest < reach && farthest > reach) {
+                reach = farthest;
+                widened = true;
+            }
+        };
+        for (const SceneryBox& b : sceneryBoxes)
+            consider(b.minX - largestRadius, b.minZ - largestRadius, b.maxX + largestRadius,
+                     b.maxZ + largestRadius);
+        for (const SceneryCircle& c : sceneryCircles) {
+            const double r = c.radius + CircleClearance;
+            consider(c.x - r, c.z - r, c.x + r, c.z + r);
+        }
+    }
+    return reach;
 }
 
-// After a tick. Every update wraps the position into 0..499 first. A
-// character that no obstacle pushed then moves by at most its own walk and
-// knock-back, FastestMove x dt. One that an obstacle pushed ends beside that
-// obstacle (obstacleReach), plus a knock-back after the first of the two
-// scenery passes. Then it pushes itself apart from its nearest character:
+// After a tick. Every update wraps the position into 0..499 first. Then the
+// character moves by at most its own walk and knock-back, FastestMove x dt,
+// and the scenery passes may carry it as far as the obstacles reach
+// (obstacleReach). Then it pushes itself apart from its nearest character:
 // each of the two moves to half their summed radii from their midpoint, at
 // most the larger radius each; a character updated later in the tick may
 // push it once more by at most the largest radius. Quest orcs are placed at
@@ -373,8 +389,7 @@ void Soak::checkTick()
     double largestRadius = 0.0;
     for (const Character* c : Characters.main)
         largestRadius = std::max(largestRadius, double(c->radius()));
-    const double allowance = std::max(FastestMove * dt, obstacleReach(largestRadius) + 10.0 * dt) +
-                             2.0 * largestRadius;
+    const double allowance = obstacleReach(FastestMove * dt, largestRadius) + 2.0 * largestRadius;
 
     checkList(Characters.main, mainBefore, false, allowance);
     checkList(Characters.second, firesBefore, true, allowance);
