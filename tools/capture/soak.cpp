@@ -51,13 +51,15 @@ constexpr double FastForward = 10.0;
 constexpr double FastestMove = 30.0 + 10.0;
 // A tree or shrub circle pushes a character out to its radius plus this.
 constexpr double CircleClearance = 0.8;
-// Resident memory may still grow after the first minute by what the GL
-// driver caches as play meets new GL state (software rasteriser code for each
-// new combination of fog, blending and texturing: night, under water, fires)
-// and by the allocator's fragmentation after peaks of a few thousand
-// short-lived fires. Measured at about 12 MiB in the first ten minutes and
-// flat after; anything that grows with time soon exceeds this.
-constexpr double MemorySlackBytes = 32.0 * 1024 * 1024;
+// Memory after the first minute. The live heap (what the game and the GL
+// driver hold allocated) moves with the number of characters, by a few tens
+// of MiB between a quiet world and a forest fire, and must not grow beyond
+// that. Resident memory also keeps what the allocator took for the largest
+// peak of the live heap so far, which a later, larger fire can raise; beyond
+// that growth of the heap's arena, only the GL driver's caches for the GL
+// state met later in play (night, under water) may add to it.
+constexpr double LiveHeapSlackBytes = 32.0 * 1024 * 1024;
+constexpr double ResidentSlackBytes = 16.0 * 1024 * 1024;
 
 constexpr int MaxReportedFaults = 20;
 
@@ -161,6 +163,10 @@ double residentBytes()
 }
 
 double mebibytes(double bytes) { return bytes / (1024.0 * 1024.0); }
+
+// The allocator's view; all zero where a sanitizer's allocator stands in.
+double heapInUse() { return double(mallinfo2().uordblks); }
+double heapArena() { return double(mallinfo2().arena + mallinfo2().hblkhd); }
 
 // The view test of a character's thinking: out of view, nothing of its
 // update runs, so a fire there does not burn down.
@@ -503,7 +509,7 @@ int soakMain(int argc, char** argv)
     const long steps = std::lround(options.minutes * 60.0 * StepsPerSecond);
     const long firstMinute = 60L * StepsPerSecond;
     long draws = 0;
-    double rssAtMinute = 0.0;
+    double rssAtMinute = 0.0, heapAtMinute = 0.0, arenaAtMinute = 0.0;
     double rssMost = 0.0;
     // Two swaps have moved the clock to 2 steps; the first running frame's
     // tick read it at 1 step.
@@ -519,16 +525,18 @@ int soakMain(int argc, char** argv)
         }
         if (soak.step % firstMinute == 0) {
             const double rss = residentBytes();
-            if (soak.step == firstMinute)
+            if (soak.step == firstMinute) {
                 rssAtMinute = rss;
+                heapAtMinute = heapInUse();
+                arenaAtMinute = heapArena();
+            }
             rssMost = std::max(rssMost, rss);
             if (soak.step % (10 * firstMinute) == 0)
                 std::fprintf(stderr,
                              "soak: %ld simulated minutes, %zu characters, %zu fires, RSS %.1f MiB, "
                              "heap in use %.1f of %.1f MiB\n",
                              soak.step / firstMinute, Characters.main.size(), Characters.second.size(),
-                             mebibytes(rss), mebibytes(double(mallinfo2().uordblks)),
-                             mebibytes(double(mallinfo2().arena + mallinfo2().hblkhd)));
+                             mebibytes(rss), mebibytes(heapInUse()), mebibytes(heapArena()));
         }
         if (soak.faults > MaxReportedFaults)
             break;
@@ -536,23 +544,30 @@ int soakMain(int argc, char** argv)
     const double rssEnd = residentBytes();
     rssMost = std::max(rssMost, rssEnd);
 
-    const double allowedGrowth = MemorySlackBytes;
     // Judged at the end, not at the peak: a leak only grows, while a storm of
     // fires raises the peak for a while (and under AddressSanitizer freed
     // blocks wait in its quarantine before they are reused).
-    if (steps >= firstMinute && rssEnd > rssAtMinute + allowedGrowth)
-        soak.fault("resident memory grew from %.1f MiB at 1 minute to %.1f MiB (allowed %.1f MiB more)",
-                   mebibytes(rssAtMinute), mebibytes(rssEnd), mebibytes(allowedGrowth));
+    const double heapEnd = heapInUse();
+    const double arenaGrowth = std::max(0.0, heapArena() - arenaAtMinute);
+    if (steps >= firstMinute && heapEnd > heapAtMinute + LiveHeapSlackBytes)
+        soak.fault("live heap grew from %.1f MiB at 1 minute to %.1f MiB (allowed %.1f MiB more)",
+                   mebibytes(heapAtMinute), mebibytes(heapEnd), mebibytes(LiveHeapSlackBytes));
+    if (steps >= firstMinute && rssEnd > rssAtMinute + arenaGrowth + ResidentSlackBytes)
+        soak.fault("resident memory grew from %.1f MiB at 1 minute to %.1f MiB (allowed %.1f MiB more: "
+                   "%.1f MiB of heap arena, %.1f MiB slack)",
+                   mebibytes(rssAtMinute), mebibytes(rssEnd), mebibytes(arenaGrowth + ResidentSlackBytes),
+                   mebibytes(arenaGrowth), mebibytes(ResidentSlackBytes));
 
     const long ran = std::min(soak.step, steps);
     std::printf("soak: seed %u, %.1f simulated minutes, %ld updates at 1/30 s, %ld draws (every %dth "
                 "update), characters max %zu (bound %zu + %ld player deaths), fires max %zu (bound %ld; "
                 "at most %ld out of view), worst step outside the world %.3f (allowed %.3f), RSS %.1f MiB "
-                "at 1 min, %.1f MiB at end (max %.1f), faults %ld\n",
+                "at 1 min, %.1f MiB at end (max %.1f), live heap %.1f MiB at 1 min, %.1f MiB at end, "
+                "faults %ld\n",
                 options.seed, double(ran) / (60.0 * StepsPerSecond), ran, draws, DrawEvery, soak.mostMain,
                 soak.mainBound, soak.playerOrbs, soak.mostFires, soak.fireBoundAtMost, soak.mostFrozen,
                 soak.worstExcursion, soak.worstAllowance, mebibytes(rssAtMinute), mebibytes(rssEnd),
-                mebibytes(rssMost), soak.faults);
+                mebibytes(rssMost), mebibytes(heapAtMinute), mebibytes(heapEnd), soak.faults);
     std::fflush(stdout);
     releaseAllKeys();
     releaseGame();
