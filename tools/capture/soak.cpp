@@ -164,9 +164,19 @@ double residentBytes()
 
 double mebibytes(double bytes) { return bytes / (1024.0 * 1024.0); }
 
-// The allocator's view; all zero where a sanitizer's allocator stands in.
+// The allocator's view: the bytes allocated now, and all the allocator holds
+// (under AddressSanitizer its own allocator, with the freed blocks waiting in
+// quarantine).
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer runtime's allocator interface.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+extern "C" size_t __sanitizer_get_heap_size();
+double heapInUse() { return double(__sanitizer_get_current_allocated_bytes()); }
+double heapArena() { return double(__sanitizer_get_heap_size()); }
+#else
 double heapInUse() { return double(mallinfo2().uordblks); }
 double heapArena() { return double(mallinfo2().arena + mallinfo2().hblkhd); }
+#endif
 
 // The view test of a character's thinking: out of view, nothing of its
 // update runs, so a fire there does not burn down.
