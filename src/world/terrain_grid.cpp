@@ -15,12 +15,38 @@ TerrainGrid scratchGrid;
 float homeCentreX = 375.0f;
 float homeCentreZ = 375.0f;
 
+namespace {
+
+// The default state size of rand(): 128 bytes selects the same generator.
+char RandomStateBytes[128];
+random_data RandomState;
+bool RandomSeeded = false;
+
+} // namespace
+
+void seedRandom(unsigned seed)
+{
+    RandomState = random_data{};
+    initstate_r(seed, RandomStateBytes, sizeof RandomStateBytes, &RandomState);
+    srandom_r(seed, &RandomState);
+    RandomSeeded = true;
+}
+
+int nextRandom()
+{
+    if (!RandomSeeded)
+        seedRandom(1);
+    int32_t value = 0;
+    random_r(&RandomState, &value);
+    return value;
+}
+
 int randomBetween(int high, int low)
 {
     const int n = high - low + 1;
     if (n == 0)
         return 0;
-    return low + std::rand() % n;
+    return low + nextRandom() % n;
 }
 
 void fillGrid(float* grid, int width, int height, float value)
@@ -40,20 +66,21 @@ void addNoise(float* grid, int width, int height, float amplitude)
     if (modulus < 1)
         return;
     for (int i = 0; i < width * height; ++i)
-        grid[i] += float(std::rand() % modulus) * 0.001f;
+        grid[i] += float(nextRandom() % modulus) * 0.001f;
 }
 
 namespace {
 
-// One step in a random direction, wrapped onto the grid (period = size).
+// One step in a random direction: 0 +x, 1 -x, 2 +z, 3 -z. Looked up rather
+// than branched on, since the direction is random and a branch on it is
+// mispredicted three times in four.
 void stepWalker(int& x, int& z)
 {
-    switch (std::rand() % 4) {
-    case 0: ++x; break;
-    case 1: --x; break;
-    case 2: ++z; break;
-    default: --z; break;
-    }
+    static const int StepX[4] = {1, -1, 0, 0};
+    static const int StepZ[4] = {0, 0, 1, -1};
+    const int direction = nextRandom() % 4;
+    x += StepX[direction];
+    z += StepZ[direction];
 }
 
 void wrapWalker(int& x, int& z, int width, int height)
@@ -83,7 +110,7 @@ int32_t kindForWalk(int kind)
     if (kind != 2)
         return kind;
     static const int32_t vegetation[3] = {Grass, Plant, Flowers};
-    return vegetation[std::rand() % 3];
+    return vegetation[nextRandom() % 3];
 }
 
 } // namespace
@@ -100,8 +127,8 @@ void randomWalks(float* grid, int width, int height, float value, int steps, int
     int z = 0;
     do {
         if (stepsLeft <= 0) {
-            x = std::rand() % width;
-            z = std::rand() % height;
+            x = nextRandom() % width;
+            z = nextRandom() % height;
             --walksLeft;
             stepsLeft = steps;
         }
@@ -130,8 +157,8 @@ void paintWalks(int32_t* kinds, float* markers, int width, int height, int kind,
     int32_t paint = kind;
     do {
         if (stepsLeft <= 0) {
-            startX = x = std::rand() % (width - 1);
-            startZ = z = std::rand() % (height - 1);
+            startX = x = nextRandom() % (width - 1);
+            startZ = z = nextRandom() % (height - 1);
             paint = kindForWalk(kind);
             --walksLeft;
             stepsLeft = steps;

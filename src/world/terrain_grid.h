@@ -42,13 +42,20 @@ extern float homeCentreZ;
 
 inline int cellIndex(int x, int z) { return z * WorldSize + x; }
 
-// low + (rand() mod (high - low + 1)), inclusive at both ends, high first;
-// 0 without drawing when the range is empty.
+// The world's one random sequence: the C library's generator, the same
+// numbers rand() gives after srand(seed), drawn through its reentrant form on
+// a state of our own. rand() takes a lock on every draw, which made it a third
+// of the world build. Unseeded, it starts as rand() does, from seed 1.
+void seedRandom(unsigned seed);
+int nextRandom();
+
+// low + (nextRandom() mod (high - low + 1)), inclusive at both ends, high
+// first; 0 without drawing when the range is empty.
 int randomBetween(int high, int low);
 
 void fillGrid(float* grid, int width, int height, float value);
 void fillGrid(int32_t* grid, int width, int height, int32_t value);
-// Adds (rand() mod trunc(amplitude * 100)) * 0.001 to every element; an
+// Adds (nextRandom() mod trunc(amplitude * 100)) * 0.001 to every element; an
 // amplitude below 0.01 adds nothing.
 void addNoise(float* grid, int width, int height, float amplitude);
 // Averages each cell with its four edge neighbours, the grid taken as a torus,

@@ -271,7 +271,7 @@ void buildWorld()
 void generateWorld(unsigned seed)
 {
     resetWorld();
-    std::srand(seed);
+    seedRandom(seed);
     scatterGroundVegetation();
     raiseHills();
     cutRiversAndLakes();

@@ -28,7 +28,7 @@ void TickTest::SetUp()
     CameraUnderwater = false;
     CameraWasUnderwater = false;
     ViewDistance = 100;
-    srand(7);
+    seedRandom(7);
     Character* hero = addCharacter(Villager, 100.0f, 100.0f);
     hero->health = 35.0f;
     placeCameraAt(100.0f, 90.0f);

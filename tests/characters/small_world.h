@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         releaseAllKeys();
-        std::srand(1234);
+        seedRandom(1234);
         flattenWorld(0.0f);
         sceneryCircles.clear();
         sceneryBoxes.clear();

@@ -21,7 +21,7 @@ protected:
         Characters.clear();
         fillGrid(heightGrid, WorldSize, WorldSize, 0.0f);
         fillGrid(kindGrid, WorldSize, WorldSize, Empty);
-        srand(7);
+        seedRandom(7);
         ViewDistance = 100;
         TimeOfDay = 20.0f;   // night: zombies walk
         GoblinEnemyKind = Orc;

@@ -103,7 +103,7 @@ TEST(Smoothing, MatchesReferenceBitForBitOnTheWorldGrid)
 TEST(Smoothing, MatchesReferenceOnTheGeneratorsHills)
 {
     std::vector<float> hills(500 * 500, 0.0f);
-    std::srand(99);
+    seedRandom(99);
     randomWalks(hills.data(), 500, 500, 20.0f, 2000, 60, 0);
     compareWithReference(hills, 500, 500, 800, "800 passes over random walks");
 }

@@ -11,7 +11,7 @@
 
 TEST(RandomBetween, InclusiveEndsAndEmptyRange)
 {
-    std::srand(3);
+    seedRandom(3);
     std::set<int> seen;
     for (int i = 0; i < 2000; ++i) {
         const int v = randomBetween(5, 0);
@@ -28,11 +28,27 @@ TEST(RandomBetween, InclusiveEndsAndEmptyRange)
     EXPECT_EQ(*seen.rbegin(), 60);
 
     // n = 0: the answer is 0 and the generator is not advanced.
-    std::srand(11);
-    const int first = std::rand();
-    std::srand(11);
+    seedRandom(11);
+    const int first = nextRandom();
+    seedRandom(11);
     EXPECT_EQ(randomBetween(0, 1), 0);
-    EXPECT_EQ(std::rand(), first);
+    EXPECT_EQ(nextRandom(), first);
+}
+
+TEST(Random, DrawsTheCLibrarysSequenceForTheSeed)
+{
+    for (unsigned seed : {1u, 7u, 123456u}) {
+        std::srand(seed);
+        seedRandom(seed);
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(nextRandom(), std::rand()) << "seed " << seed << ", draw " << i;
+    }
+    // Seeding again restarts the sequence.
+    seedRandom(42);
+    const int first = nextRandom();
+    nextRandom();
+    seedRandom(42);
+    EXPECT_EQ(nextRandom(), first);
 }
 
 TEST(GridOperators, FillNoiseAndReplace)
@@ -42,7 +58,7 @@ TEST(GridOperators, FillNoiseAndReplace)
     for (float v : grid)
         ASSERT_EQ(v, 0.0f);
 
-    std::srand(5);
+    seedRandom(5);
     addNoise(grid.data(), 40, 30, 20.0f);
     float low = 10.0f, high = -10.0f;
     for (float v : grid) {
@@ -74,7 +90,7 @@ TEST(GridOperators, RandomWalkApplicationCounts)
         return sum;
     };
 
-    std::srand(1);
+    seedRandom(1);
     randomWalks(grid.data(), 50, 40, 1.0f, 100, 1, 0);
     EXPECT_EQ(total(), 1.0);
 
@@ -115,20 +131,20 @@ TEST(GridOperators, PaintWalksLeashBrushAndKinds)
     unsigned seed = 0;
     int startX = 0, startZ = 0, secondX = 0, secondZ = 0;
     for (seed = 1;; ++seed) {
-        std::srand(seed);
-        startX = std::rand() % (width - 1);
-        startZ = std::rand() % (height - 1);
+        seedRandom(seed);
+        startX = nextRandom() % (width - 1);
+        startZ = nextRandom() % (height - 1);
         if (startX > 40 && startX < 160 && startZ > 40 && startZ < 160)
             break;
     }
     for (int i = 0; i < steps; ++i)
-        std::rand();
-    secondX = std::rand() % (width - 1);
-    secondZ = std::rand() % (height - 1);
+        nextRandom();
+    secondX = nextRandom() % (width - 1);
+    secondZ = nextRandom() % (height - 1);
 
     std::vector<int32_t> kinds(width * height, Empty);
     std::vector<float> markers(width * height, 0.0f);
-    std::srand(seed);
+    seedRandom(seed);
     paintWalks(kinds.data(), markers.data(), width, height, 4, steps, 2, 1);
     int painted = 0;
     double farthest = 0.0;
@@ -157,7 +173,7 @@ TEST(GridOperators, PaintWalksLeashBrushAndKinds)
     std::vector<int32_t> buffer(guard + small * small + guard, -7);
     int32_t* inner = buffer.data() + guard;
     std::fill(inner, inner + small * small, Empty);
-    std::srand(17);
+    seedRandom(17);
     paintWalks(inner, nullptr, small, small, 1, 5000, 3, 2);
     for (int i = 0; i < guard; ++i) {
         ASSERT_EQ(buffer[i], -7) << "written before the grid";
@@ -172,14 +188,14 @@ TEST(GridOperators, PaintWalksLeashBrushAndKinds)
     paintWalks(strip.data(), nullptr, 1, 5, 1, 10, 3, 1);
     EXPECT_EQ(strip, std::vector<int32_t>(5, Empty));
     std::vector<int32_t> dots(50 * 50, Empty);
-    std::srand(29);
+    seedRandom(29);
     paintWalks(dots.data(), nullptr, 50, 50, 3, 0, 4, 0);
     EXPECT_LE(std::count(dots.begin(), dots.end(), int32_t(Shrub)), 4);
     EXPECT_GE(std::count(dots.begin(), dots.end(), int32_t(Shrub)), 1);
 
     // Kind 2 draws grass, plant or flowers for each walk; every one appears.
     std::vector<int32_t> vegetation(100 * 100, Empty);
-    std::srand(23);
+    seedRandom(23);
     paintWalks(vegetation.data(), nullptr, 100, 100, 2, 30, 60, 0);
     std::set<int32_t> kindsSeen(vegetation.begin(), vegetation.end());
     EXPECT_EQ(kindsSeen, (std::set<int32_t>{Empty, Grass, Plant, Flowers}));

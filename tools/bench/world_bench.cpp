@@ -24,7 +24,7 @@ constexpr int HillPasses = 800;
 std::vector<float> hillWalks()
 {
     std::vector<float> grid(WorldSize * WorldSize, 0.0f);
-    std::srand(7);
+    seedRandom(7);
     randomWalks(grid.data(), WorldSize, WorldSize, 20.0f, 2000, 60, 0);
     return grid;
 }
