@@ -391,11 +391,13 @@ double obstacleReach(double reach, double largestRadius)
 // After a tick. Every update wraps the position into 0..499 first. Then the
 // character moves by at most its own walk and knock-back, FastestMove x dt,
 // and the scenery passes may carry it as far as the obstacles reach
-// (obstacleReach). Then it pushes itself apart from its nearest character:
-// each of the two moves to half their summed radii from their midpoint, at
-// most the larger radius each; a character updated later in the tick may
-// push it once more by at most the largest radius. Quest orcs are placed at
-// up to 500 after the updates, inside the allowance.
+// (obstacleReach). Then pushing apart: every character updated in the tick
+// pushes its nearest one, and itself, to half their summed radii from their
+// midpoint, which moves each by at most the larger radius. A character may
+// be the nearest of many (a giant player of cheated strength is the nearest
+// of everybody around it), so it may be pushed once by each character that
+// was updated, that is in view. Quest orcs are placed at up to 500 after the
+// updates, inside the allowance.
 void Soak::checkTick()
 {
     const double dt = FrameDelta;
@@ -403,9 +405,14 @@ void Soak::checkTick()
         fault("frame delta %g outside %g..%g", dt, MinDelta, FastForward * MaxDelta);
 
     double largestRadius = 0.0;
-    for (const Character* c : Characters.main)
+    long pushers = 0;
+    for (const Character* c : Characters.main) {
         largestRadius = std::max(largestRadius, double(c->radius()));
-    const double allowance = obstacleReach(FastestMove * dt, largestRadius) + 2.0 * largestRadius;
+        if (inView(*c))
+            ++pushers;
+    }
+    const double allowance =
+        obstacleReach(FastestMove * dt, largestRadius) + double(pushers + 1) * largestRadius;
 
     checkList(Characters.main, mainBefore, false, allowance);
     checkList(Characters.second, firesBefore, true, allowance);
