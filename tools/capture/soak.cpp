@@ -555,8 +555,6 @@ int soakMain(int argc, char** argv)
                              soak.step / firstMinute, Characters.main.size(), Characters.second.size(),
                              mebibytes(rss), mebibytes(heapInUse()), mebibytes(heapArena()));
         }
-        if (soak.faults > MaxReportedFaults)
-            break;
     }
     const double rssEnd = residentBytes();
     rssMost = std::max(rssMost, rssEnd);
