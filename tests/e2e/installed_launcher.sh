@@ -24,7 +24,8 @@ sleep 3
 kill -0 $pid 2>/dev/null || { echo "FAIL: ended by itself"; cat "$elsewhere/stderr.txt"; exit 1; }
 xdotool mousemove 100 100
 tap_key Escape
-status=$(wait_for_exit $pid 3) || { echo "FAIL: still running after Escape"; kill -9 $pid; exit 1; }
+wait_for_exit $pid 10 || { echo "FAIL: still running after Escape"; kill -9 $pid; exit 1; }
+status=$EXIT_STATUS
 [ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
 if grep -q "BMPOrvel\|FileMissing" "$elsewhere/stderr.txt"; then
   echo "FAIL: the installed game missed content files:"; cat "$elsewhere/stderr.txt"; exit 1

@@ -18,6 +18,7 @@ echo "$geometry" | grep -q "Geometry: 1024x768" || { echo "FAIL: not full screen
 
 xdotool mousemove 100 100
 tap_key Escape
-status=$(wait_for_exit $pid 2) || { echo "FAIL: still running 2 s after Escape"; kill -9 $pid; exit 1; }
+wait_for_exit $pid 2 || { echo "FAIL: still running 2 s after Escape"; kill -9 $pid; exit 1; }
+status=$EXIT_STATUS
 [ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
 echo "PASS"

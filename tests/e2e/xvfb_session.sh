@@ -34,13 +34,16 @@ tap_key() {
   xdotool keyup "$1"
 }
 
-# Waits up to $2 seconds for process $1 to end; prints its status.
+# Waits up to $2 seconds for process $1, a child of this shell, to end and
+# sets EXIT_STATUS to its status; returns 1 while it still runs. Call it
+# directly, not in $(...): only the shell that started the game can wait for
+# it and read its real status.
 wait_for_exit() {
   local pid=$1
   for _ in $(seq $(( $2 * 10 ))); do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
-      echo $?
+      EXIT_STATUS=$?
       return 0
     fi
     sleep 0.1
