@@ -4,6 +4,7 @@
 
 CharacterList Characters;
 uint32_t GoblinEnemyKind = Orc;
+const float NothingNearDistance = std::sqrt(100000.0f);
 
 namespace {
 

@@ -43,4 +43,7 @@ private:
 };
 
 extern CharacterList Characters;
+
+// The distance the queries report when nothing qualifies: sqrt(100000).
+extern const float NothingNearDistance;
 extern uint32_t GoblinEnemyKind;

@@ -462,6 +462,12 @@ void pushApart(Character& c)
     Character* other = Characters.findNearestNotOfKind(c.x, c.y, c.z, -1, d);
     if (!other || other == &c)
         return;
+    // With nothing near, the query answers with the player at the none
+    // distance, 316.2, which is not the pair's distance: an orc grown past
+    // that reach would push them apart by the wrong amount, far out of the
+    // world.
+    if (!(d < NothingNearDistance))
+        return;
     float reachSum = other->radius() + c.radius();
     if (!(reachSum > 0.0f) || !(d < reachSum))
         return;

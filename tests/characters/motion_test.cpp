@@ -302,6 +302,33 @@ TEST_F(SmallWorld, OverlappingCharactersArePushedApartSymmetrically)
     EXPECT_EQ(c->x, 300.1f);
 }
 
+TEST_F(SmallWorld, NobodyNearMeansNoPushEvenForAGiant)
+{
+    // An orc grown by its strength reaches past the queries' none distance:
+    // a lone villager 424 away finds nobody and must not be pushed against
+    // the player the query falls back on.
+    Character* giant = placePlayer();
+    giant->x = 400.0f;
+    giant->z = 400.0f;
+    giant->strength = 1.0e6f;
+    giant->setKind(Orc, false);
+    giant->scaleY = 1.0f + 0.1f * giant->strength;
+    ASSERT_GT(giant->radius(), 1000.0f);
+    Character* lone = place(Villager, 100.0f, 0, 100.0f);
+    lone->state = Idle;
+    lone->update(0.01f);
+    EXPECT_EQ(lone->x, 100.0f);
+    EXPECT_EQ(lone->z, 100.0f);
+    EXPECT_EQ(giant->x, 400.0f);
+    EXPECT_EQ(giant->z, 400.0f);
+
+    // Within the none distance the giant still pushes as designed.
+    Character* near = place(Villager, 300.0f, 0, 300.0f);
+    near->state = Idle;
+    near->update(0.01f);
+    EXPECT_GT(horizontalDistance(near->x, near->z, giant->x, giant->z), 1000.0f);
+}
+
 TEST_F(SmallWorld, WalkingUphillShortensTheStep)
 {
     for (int z = 0; z < WorldSize; ++z)
