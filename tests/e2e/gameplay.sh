@@ -12,6 +12,7 @@
 # four tries it goes on and says so.
 set -u
 game=$1
+screen_diff=$2
 source "$(dirname "$0")/xvfb_session.sh"
 start_xvfb
 shots=$(mktemp -d)
@@ -22,16 +23,14 @@ pid=$!
 fail() { echo "FAIL: $1"; kill -9 $pid 2>/dev/null; exit 1; }
 wait_for_window Thornwick 20 >/dev/null || fail "no game window"
 
-shot() { xwd -root -silent | convert xwd:- "$shots/$1.png"; }
-# Pixels that differ between two shots, anywhere, at the given fuzz.
-differing() { compare -metric AE -fuzz "$3" "$shots/$1.png" "$shots/$2.png" null: 2>&1; }
+shot() { xwd -root -silent >"$shots/$1.xwd"; }
+# Pixels that differ between two shots, anywhere, by more than the tolerance.
+differing() { "$screen_diff" "$shots/$1.xwd" "$shots/$2.xwd" --tolerance "$3"; }
 # Percent of each ground strip that differs between two shots: "left right".
 strips() {
   local region result=""
   for region in 420x140+0+520 424x140+600+520; do
-    convert "$shots/$1.png" -crop "$region" +repage "$shots/a.png"
-    convert "$shots/$2.png" -crop "$region" +repage "$shots/b.png"
-    result+="$(( $(compare -metric AE -fuzz 2% "$shots/a.png" "$shots/b.png" null: 2>&1) * 100 / 58800 )) "
+    result+="$(( $("$screen_diff" "$shots/$1.xwd" "$shots/$2.xwd" --region "$region" --tolerance 5) * 100 / 58800 )) "
   done
   echo $result
 }

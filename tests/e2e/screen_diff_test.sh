@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The screen comparison the end-to-end tests rely on: a grab of a still
+# screen matches itself, one changed pixel is counted once (and only inside
+# a region that holds it), a changed pixel within the tolerance is not, and
+# a file cut short or an unknown option is refused.
+set -u
+diff_tool=$1
+source "$(dirname "$0")/xvfb_session.sh"
+start_xvfb
+work=$(mktemp -d)
+trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $1"; exit 1; }
+
+xwd -root -silent >"$work/a.xwd" || fail "xwd"
+cp "$work/a.xwd" "$work/b.xwd"
+[ "$("$diff_tool" "$work/a.xwd" "$work/b.xwd")" = 0 ] || fail "a grab differs from itself"
+
+# The last pixel of the screen is the last four bytes of the file (1024x768,
+# 32 bits a pixel). Set its low byte, one colour channel, to 200 and then 3.
+size=$(stat -c %s "$work/a.xwd")
+poke() { printf "\\$(printf %03o "$1")" | dd of="$work/b.xwd" bs=1 seek=$((size - 4)) conv=notrunc status=none; }
+poke 200
+[ "$("$diff_tool" "$work/a.xwd" "$work/b.xwd")" = 1 ] || fail "one changed pixel not counted once"
+[ "$("$diff_tool" "$work/a.xwd" "$work/b.xwd" --region 10x10+1014+758)" = 1 ] || fail "not counted in its region"
+[ "$("$diff_tool" "$work/a.xwd" "$work/b.xwd" --region 10x10+0+0)" = 0 ] || fail "counted outside its region"
+poke 3
+[ "$("$diff_tool" "$work/a.xwd" "$work/b.xwd" --tolerance 5)" = 0 ] || fail "a change within the tolerance counted"
+[ "$("$diff_tool" "$work/a.xwd" "$work/b.xwd" --tolerance 2)" = 1 ] || fail "a change past the tolerance not counted"
+
+head -c $((size - 100)) "$work/a.xwd" >"$work/short.xwd"
+"$diff_tool" "$work/a.xwd" "$work/short.xwd" >/dev/null 2>&1; [ $? = 2 ] || fail "a short file was not refused"
+"$diff_tool" "$work/a.xwd" "$work/b.xwd" --region 10x10+1020+0 >/dev/null 2>&1; [ $? = 2 ] || fail "a region off the screen was not refused"
+"$diff_tool" "$work/a.xwd" "$work/b.xwd" --bogus >/dev/null 2>&1; [ $? = 2 ] || fail "an unknown option was not refused"
+echo PASS
