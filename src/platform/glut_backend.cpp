@@ -1,6 +1,7 @@
 #include "platform/backend.h"
 #include "platform/glut_window.h"
 #include "platform/keys.h"
+#include "platform/real_clock.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -123,11 +124,8 @@ void swapFrameBuffers()
 
 void requestRedisplay() { glutPostRedisplay(); }
 
-double clockSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
+// Counted from the program's first reading, not from boot: the frame timer
+// keeps single-precision seconds, which are exact enough only while small.
+double clockSeconds() { return realClockSeconds(); }
 
 unsigned worldSeed() { return unsigned(std::time(nullptr)); }
