@@ -1,28 +1,102 @@
-# Installation: the game and its launcher in bin/, the generated content in
-# share/thornwick/, a desktop entry and an icon. The launcher starts the game
-# in the content directory, so the installed game runs from anywhere.
+# Installation and the Debian package. One layout for every prefix, the one
+# Debian gives games:
+#   PREFIX/games/thornwick                  the launcher (starts the game in its content)
+#   PREFIX/games/thornwick-game             the game
+#   PREFIX/share/games/thornwick/           the generated content
+#   PREFIX/share/applications/thornwick.desktop, the icon under
+#   PREFIX/share/icons/hicolor/, the AppStream metadata under
+#   PREFIX/share/metainfo/, thornwick(6) under PREFIX/share/man/man6/, and
+#   the copyright and changelog under PREFIX/share/doc/thornwick/.
+# The package installs with PREFIX=/usr; `make install` defaults to /usr/local.
 include(GNUInstallDirs)
 
-set(THORNWICK_CONTENT_SUBDIR ${CMAKE_INSTALL_DATADIR}/thornwick)
+set(THORNWICK_GAMES_DIR games)
+set(THORNWICK_CONTENT_SUBDIR ${CMAKE_INSTALL_DATAROOTDIR}/games/thornwick)
+set(THORNWICK_DOC_SUBDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/thornwick)
+set(THORNWICK_METAINFO_ID invalid.thornwick.thornwick)
+set(THORNWICK_DEB_RELEASE 1)
+set(THORNWICK_DEB_VERSION ${PROJECT_VERSION}-${THORNWICK_DEB_RELEASE})
+
+# The launcher finds the content relative to itself, so it works under any
+# prefix and in a staged (DESTDIR) install.
+file(RELATIVE_PATH THORNWICK_CONTENT_FROM_GAMES
+  /prefix/${THORNWICK_GAMES_DIR} /prefix/${THORNWICK_CONTENT_SUBDIR})
 configure_file(${PROJECT_SOURCE_DIR}/data/thornwick.sh.in ${CMAKE_BINARY_DIR}/launcher/thornwick @ONLY)
 
-install(PROGRAMS $<TARGET_FILE:thornwick> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME thornwick-game)
-install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/thornwick DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The manual page and the Debian changelog, compressed as Debian wants them
+# (gzip -9n: no name or time stamp, so the bytes do not depend on the build).
+set(install_docs ${CMAKE_BINARY_DIR}/install-docs)
+configure_file(${PROJECT_SOURCE_DIR}/data/thornwick.6.in ${install_docs}/thornwick.6 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/data/changelog.Debian.in ${install_docs}/changelog.Debian @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/data/thornwick.metainfo.xml.in
+  ${install_docs}/${THORNWICK_METAINFO_ID}.metainfo.xml @ONLY)
+add_custom_command(
+  OUTPUT ${install_docs}/thornwick.6.gz ${install_docs}/changelog.Debian.gz
+  COMMAND gzip -9nkf thornwick.6 changelog.Debian
+  DEPENDS ${install_docs}/thornwick.6 ${install_docs}/changelog.Debian
+  WORKING_DIRECTORY ${install_docs})
+add_custom_target(install_docs ALL DEPENDS ${install_docs}/thornwick.6.gz ${install_docs}/changelog.Debian.gz)
+# thornwick-game's page is thornwick(6), which names both programs.
+file(CREATE_LINK thornwick.6.gz ${install_docs}/thornwick-game.6.gz SYMBOLIC)
+
+install(PROGRAMS $<TARGET_FILE:thornwick> DESTINATION ${THORNWICK_GAMES_DIR} RENAME thornwick-game)
+# The game is installed under another name than its target's, so strip it
+# here when a stripped install is asked for (cmake --install --strip, and the
+# package).
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${THORNWICK_GAMES_DIR}/thornwick-game\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/thornwick DESTINATION ${THORNWICK_GAMES_DIR})
 install(DIRECTORY ${THORNWICK_RUN_DIR}/ DESTINATION ${THORNWICK_CONTENT_SUBDIR}
         PATTERN ".*" EXCLUDE)
-install(FILES ${PROJECT_SOURCE_DIR}/data/thornwick.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The desktop entry names the launcher by its installed path, which is known
+# only at install time (cmake --install --prefix may change it).
+install(CODE "
+  set(THORNWICK_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/${THORNWICK_GAMES_DIR}/thornwick\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/data/thornwick.desktop.in\"
+    \"${install_docs}/thornwick.desktop\" @ONLY)")
+install(FILES ${install_docs}/thornwick.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/thornwick.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+install(FILES ${install_docs}/${THORNWICK_METAINFO_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+install(FILES ${install_docs}/thornwick.6.gz ${install_docs}/thornwick-game.6.gz
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/man/man6)
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright ${install_docs}/changelog.Debian.gz
+        DESTINATION ${THORNWICK_DOC_SUBDIR})
+# Lintian's notes on the package go only where Debian packages live (the
+# package installs into /usr; a make install into /usr/local does not get them).
+install(CODE "
+  if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+    file(INSTALL \"${PROJECT_SOURCE_DIR}/data/lintian-overrides\"
+      DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides\"
+      RENAME thornwick)
+  endif()")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME thornwick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${THORNWICK_DEB_RELEASE})
 set(CPACK_PACKAGE_CONTACT "Thornwick maintainers <maintainers@thornwick.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Third-person 3D game of exploration and combat")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "third-person 3D game of exploration and combat")
+set(CPACK_PACKAGE_DESCRIPTION "Thornwick is a single-player, third-person 3D game of exploration and
+combat. Every run grows a new world of hills, water, forests and walled
+villages, peopled by villagers, orcs, goblins, zombies, dragons, birds and
+spreading fire.
+
+You walk, fight, swim and change shape while a short quest plays out: find a
+key in one of the four walled villages, survive the orcs that come for you,
+and do it again. It needs an X display with OpenGL.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libglut3.12 | freeglut3, libglu1-mesa, libgl1, libegl1, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libx11-6")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps names the libraries the game links; the Mesa GLX driver
+# comes with libgl1 (through libglx0).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)
