@@ -6,7 +6,8 @@ FUZZ_BUILD ?= build-fuzz
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-asan bench fuzz soak install package clean
+.PHONY: all deps configure build run test test-asan bench fuzz soak install package clean \
+	test-fresh test-package-fresh
 
 all: build
 
@@ -48,8 +49,10 @@ SOAK_SEED ?= 1
 soak: build
 	cd $(BUILD)/run && nice ../thornwick-capture --soak $(SOAK_MINUTES) --seed $(SOAK_SEED)
 
+# --one-file-system: never through the kernel file systems bound into a
+# scratch root of test-fresh that is still in use.
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf --one-file-system $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
 
 bench: build
 	@mkdir -p bench
@@ -60,6 +63,19 @@ install: build
 
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# The proof that the two commands work on a fresh machine (needs root): the
+# current commit cloned into a brand-new minimal Debian 12 root and `make
+# test` run there, then the .deb built in that root. test-package-fresh
+# checks that .deb with lintian and installs and plays it in another fresh
+# root without build tools. The base root is cached in $(BUILD)/fresh.
+FRESH_DIR ?= $(abspath $(BUILD))/fresh
+
+test-fresh:
+	@scripts/test-fresh $(FRESH_DIR)
+
+test-package-fresh:
+	@scripts/test-package-fresh $(FRESH_DIR)
 
 # Fuzzing: the content readers under libFuzzer, built with clang in
 # $(FUZZ_BUILD). `fuzz` runs each fuzzer for a minute, `fuzz-smoke` for a few
