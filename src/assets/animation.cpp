@@ -4,6 +4,7 @@
 #include "platform/notice.h"
 
 #include <fstream>
+#include <new>
 
 namespace {
 
@@ -23,9 +24,7 @@ bool readMatrices(std::istream& in, uint32_t count, std::vector<Matrix4>& into)
     return true;
 }
 
-}
-
-void Animation::read(std::istream& in)
+void readFrames(std::istream& in, std::vector<AnimationFrame>& frames)
 {
     uint32_t frameCount = 0;
     if (!readU32(in, frameCount))
@@ -44,6 +43,20 @@ void Animation::read(std::istream& in)
     }
 }
 
+}
+
+bool Animation::read(std::istream& in)
+{
+    try {
+        readFrames(in, frames);
+        return true;
+    } catch (const std::bad_alloc&) {
+        frames.clear();
+        frames.shrink_to_fit();
+        return false;
+    }
+}
+
 AnimationLibrary& AnimationLibrary::instance()
 {
     static AnimationLibrary* library = new AnimationLibrary;
@@ -57,12 +70,11 @@ Animation* AnimationLibrary::load(const char* fileName)
             return animation.get();
     Animation* animation = loaded.emplace_back(std::make_unique<Animation>()).get();
     animation->fileName = fileName;
+    // A file that cannot be opened, or whose frames the memory left cannot
+    // hold, shows the animation notice and stays with no frames.
     std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
+    if (!in || !animation->read(in))
         showNotice("FileMissing!", std::string("Failed to load animation ") + fileName);
-        return animation;
-    }
-    animation->read(in);
     return animation;
 }
 

@@ -20,7 +20,8 @@ struct Skeleton {
     std::string fileName;
 
     // Reads a bones file's part count and parts, touching no GL; parts the
-    // stream does not hold are not made.
+    // stream does not hold are not made, and when the memory runs out no
+    // part is kept.
     void read(std::istream& in);
     void compileParts();
 };
@@ -39,8 +40,9 @@ struct Animation {
     std::string fileName;
 
     // Reads an animation file's frames; a short stream keeps the frames
-    // whose time was read and the matrices read whole.
-    void read(std::istream& in);
+    // whose time was read and the matrices read whole. Returns false only
+    // when the memory ran out, leaving no frames.
+    bool read(std::istream& in);
 };
 
 enum AnimationSlot : int;

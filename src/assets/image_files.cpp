@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 
 GLuint TextureTable[TextureCount];
 
@@ -48,7 +49,7 @@ int64_t bytesLeft(std::istream& in)
 // it holds that many. A stream that cannot tell its length is read in growing
 // slices, so a lying header allocates at most about twice what the stream
 // delivers.
-bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
+bool readPixelBlockOrThrow(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
 {
     int64_t left = bytesLeft(in);
     if (left >= 0) {
@@ -68,6 +69,20 @@ bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixel
         slice = std::min<uint64_t>(slice * 2, 64 << 20);
     }
     return true;
+}
+
+// A real file can hold more than the memory left. Then this one picture
+// fails like any unreadable one: the loader shows its notice and loading
+// goes on with the next file.
+bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
+{
+    try {
+        return readPixelBlockOrThrow(in, size, pixels);
+    } catch (const std::bad_alloc&) {
+        pixels.clear();
+        pixels.shrink_to_fit();
+        return false;
+    }
 }
 
 // Bytes GL reads for a BGR image at the default unpack alignment of 4. With

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <fstream>
+#include <new>
 
 static_assert(std::endian::native == std::endian::little,
               "the mesh and animation files are little-endian and read in place");
@@ -50,23 +51,41 @@ void readElements(std::istream& in, uint32_t count, std::vector<std::array<float
     }
 }
 
-}
-
-void MubModel::read(std::istream& in)
+void readMesh(std::istream& in, MubModel& model)
 {
     char name[NameLineBuffer];
     in.getline(name, NameLineBuffer);
     uint32_t count = 0;
     if (!in || !readU32(in, count))
         return;
-    readElements(in, count, positions);
-    readElements(in, count, normals);
-    readElements(in, count, texCoords);
+    readElements(in, count, model.positions);
+    readElements(in, count, model.normals);
+    readElements(in, count, model.texCoords);
     // A vertex is whole only with all three of its parts.
-    size_t whole = std::min({positions.size(), normals.size(), texCoords.size()});
-    positions.resize(whole);
-    normals.resize(whole);
-    texCoords.resize(whole);
+    size_t whole = std::min({model.positions.size(), model.normals.size(), model.texCoords.size()});
+    model.positions.resize(whole);
+    model.normals.resize(whole);
+    model.texCoords.resize(whole);
+}
+
+}
+
+bool MubModel::read(std::istream& in)
+{
+    // A mesh larger than the memory left loads empty, as one that cannot be
+    // read does, and the game goes on without it.
+    try {
+        readMesh(in, *this);
+        return true;
+    } catch (const std::bad_alloc&) {
+        positions.clear();
+        positions.shrink_to_fit();
+        normals.clear();
+        normals.shrink_to_fit();
+        texCoords.clear();
+        texCoords.shrink_to_fit();
+        return false;
+    }
 }
 
 void MubModel::readFile(const char* name, bool buildList, bool mirrorZ)

@@ -23,8 +23,9 @@ struct MubModel {
     // Reads one mesh (name line, count, positions, normals, texture
     // coordinates) from the stream; touches no GL. Never trusts the count
     // beyond what the stream still holds: a short stream keeps the vertices
-    // read whole, and a failed stream leaves the model as it is.
-    void read(std::istream& in);
+    // read whole, and a failed stream leaves the model as it is. Returns
+    // false only when the memory ran out, leaving the model empty.
+    bool read(std::istream& in);
     // Reads a standalone model file; a file that cannot be opened gives an
     // empty model.
     void readFile(const char* fileName, bool buildList, bool flipZ);

@@ -1,20 +1,43 @@
 #include "assets/animation.h"
 
 #include <fstream>
+#include <new>
 
-void Skeleton::read(std::istream& in)
+namespace {
+
+// False when the memory ran out for the part list or for a part.
+bool readParts(std::istream& in, std::vector<std::unique_ptr<MubModel>>& parts)
 {
     uint32_t count = 0;
     if (!readU32(in, count))
-        return;
+        return true;
     // The smallest part is a line feed and a zero count.
     parts.reserve(boundedCount(in, count, 5));
     while (parts.size() < count && in.peek() != std::char_traits<char>::eof()) {
         auto part = std::make_unique<MubModel>();
-        part->read(in);
+        if (!part->read(in))
+            return false;
         parts.push_back(std::move(part));
         if (!in)
             break;
+    }
+    return true;
+}
+
+}
+
+void Skeleton::read(std::istream& in)
+{
+    // A body larger than the memory left loads with no parts, as a bones
+    // file that cannot be read does; its characters draw nothing.
+    bool whole = false;
+    try {
+        whole = readParts(in, parts);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!whole) {
+        parts.clear();
+        parts.shrink_to_fit();
     }
 }
 
