@@ -2,6 +2,7 @@
 // main loop, which calls the display callback for as long as the game runs.
 #include "app/frame_loop.h"
 #include "assets/image_files.h"
+#include "platform/gamepad.h"
 #include "platform/glut_window.h"
 #include "platform/notice.h"
 
@@ -20,6 +21,9 @@ int main(int argc, char** argv)
     glutDisplayFunc(displayFrame);
     installKeyCallbacks();
     enableNoticeDialogs(true);
+    // Pads close after the game is released (exit handlers run last first).
+    if (openGamepads())
+        std::atexit(closeGamepads);
     // Registered after glutInit so it runs before freeglut's own exit
     // handler, while the context and the audio device still exist.
     std::atexit(releaseGame);

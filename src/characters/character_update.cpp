@@ -218,6 +218,10 @@ StepEnd fireStep(Character& c, float dt, float g)
     if (near && near != c.target && distance < 3.0f && near->kind != Dragon)
         near->set(Burning);
 
+    // A fire thrown to infinity by an infinite step has no cells around it;
+    // counting toward infinity would never end.
+    if (!std::isfinite(c.x) || !std::isfinite(c.z))
+        return StepEnd::Continue;
     for (int i = int(c.x - 3.0f); float(i) < c.x + 3.0f; ++i)
         for (int j = int(c.z - 3.0f); float(j) < c.z + 3.0f; ++j)
             if (0 < i && i < WorldSize && 0 < j && j < WorldSize)
@@ -481,71 +485,126 @@ void pushApart(Character& c)
     other->z = midZ - offZ;
 }
 
-} // namespace
-
-bool Character::update(float dt)
+// The update's steps in their order; the result is the update's.
+bool runSteps(Character& c, float dt)
 {
-    if (model)
-        model->advance(dt);
-    if (health < DyingLimit)
-        return afterDeath();
+    if (c.model)
+        c.model->advance(dt);
+    if (c.health < DyingLimit)
+        return c.afterDeath();
 
-    wrapIntoWorld(x, z);
-    float g = heightAt(x, z);
+    wrapIntoWorld(c.x, c.z);
+    float g = heightAt(c.x, c.z);
 
-    if (dying(*this)) {
-        if (kind == Fire)
+    if (dying(c)) {
+        if (c.kind == Fire)
             return false;
-        state = Dying;
-        health -= dt;
-        if (y > g) {
-            if (!burningPlant(*this) && fallSpeed > -4.5f)
-                fallSpeed -= 6.0f * dt;
-            y += dt * fallSpeed;
+        c.state = Dying;
+        c.health -= dt;
+        if (c.y > g) {
+            if (!burningPlant(c) && c.fallSpeed > -4.5f)
+                c.fallSpeed -= 6.0f * dt;
+            c.y += dt * c.fallSpeed;
         }
         // A body takes the slope it lies on. Burning vegetation keeps its own
         // toppling angle, which its kind step advances.
-        if (y <= g) {
-            clear(Falling);
-            if (!burningPlant(*this))
-                tilt = std::atan(g - groundAt(x + std::cos(heading), z + std::sin(heading)));
+        if (c.y <= g) {
+            c.clear(Falling);
+            if (!burningPlant(c))
+                c.tilt = std::atan(g - groundAt(c.x + std::cos(c.heading), c.z + std::sin(c.heading)));
         }
     }
 
-    phase += dt * phaseRate;
+    c.phase += dt * c.phaseRate;
 
-    KindStep step = kind < uint32_t(StepKindCount) ? KindSteps[kind] : nullptr;
+    KindStep step = c.kind < uint32_t(StepKindCount) ? KindSteps[c.kind] : nullptr;
     if (step) {
-        StepEnd end = step(*this, dt, g);
+        StepEnd end = step(c, dt, g);
         if (end == StepEnd::Keep)
             return true;
         if (end == StepEnd::Remove)
             return false;
     }
 
-    float speed = walkSpeed();
-    if (has(Swimming))
+    float speed = c.walkSpeed();
+    if (c.has(Swimming))
         speed *= 0.5f;
 
-    if (has(Burning)) {
-        Character* fire = addFire(*this, x, y + 1.0f, z, 0.0f, LandedPitch, 10.0f);
-        takeHit(1.5f * dt, fire, false);
-        if (y < waterLevel)
-            clear(Burning);
+    if (c.has(Burning)) {
+        Character* fire = addFire(c, c.x, c.y + 1.0f, c.z, 0.0f, LandedPitch, 10.0f);
+        c.takeHit(1.5f * dt, fire, false);
+        if (c.y < waterLevel)
+            c.clear(Burning);
     }
 
-    if (state == Walk || state == WalkBack)
-        walk(*this, dt, speed);
+    if (c.state == Walk || c.state == WalkBack)
+        walk(c, dt, speed);
 
-    if (has(KnockedBack)) {
-        x += 10.0f * dt * std::cos(heading);
-        z += 10.0f * dt * std::sin(heading);
-        if (has(Active))
-            collideWithScenery(*this);
+    if (c.has(KnockedBack)) {
+        c.x += 10.0f * dt * std::cos(c.heading);
+        c.z += 10.0f * dt * std::sin(c.heading);
+        if (c.has(Active))
+            collideWithScenery(c);
     }
 
-    pushApart(*this);
+    pushApart(c);
     return true;
+}
+
+// The fields the steps write, as they stood before them.
+struct Written {
+    float x, z, heading, pitch, tilt, scaleY, scaleX, scaleZ, health, strength;
+};
+
+Written writtenFields(const Character& c)
+{
+    return {c.x, c.z, c.heading, c.pitch, c.tilt, c.scaleY, c.scaleX, c.scaleZ, c.health, c.strength};
+}
+
+float finiteOr(float value, float before, float fallback)
+{
+    if (std::isfinite(value))
+        return value;
+    return std::isfinite(before) ? before : fallback;
+}
+
+// One step that is not a number or is infinite (a clock gone wrong) would
+// otherwise stay in the world for good: every later step adds to it, and a
+// height of NaN is never below the ground again. What it spoilt is put back:
+// the position, heading, pitch, tilt, size, health and strength to their
+// values before the update (so the broken step moved, turned, hurt and grew
+// nothing), or where those were not finite either, the position to 0 as the
+// wrap does, the size to 1 and the rest to 0 (health 0: no health left, yet
+// not dying); the height to the ground under the character, the fall speed
+// and the animation phase to 0.
+void keepFinite(Character& c, const Written& before)
+{
+    c.x = finiteOr(c.x, before.x, 0.0f);
+    c.z = finiteOr(c.z, before.z, 0.0f);
+    if (!std::isfinite(c.y))
+        c.y = groundAt(c.x, c.z);
+    if (!std::isfinite(c.fallSpeed))
+        c.fallSpeed = 0.0f;
+    if (!std::isfinite(c.phase))
+        c.phase = 0.0f;
+    c.heading = finiteOr(c.heading, before.heading, 0.0f);
+    c.pitch = finiteOr(c.pitch, before.pitch, 0.0f);
+    c.tilt = finiteOr(c.tilt, before.tilt, 0.0f);
+    c.scaleY = finiteOr(c.scaleY, before.scaleY, 1.0f);
+    c.scaleX = finiteOr(c.scaleX, before.scaleX, 1.0f);
+    c.scaleZ = finiteOr(c.scaleZ, before.scaleZ, 1.0f);
+    c.health = finiteOr(c.health, before.health, 0.0f);
+    c.strength = finiteOr(c.strength, before.strength, 0.0f);
+}
+
+} // namespace
+
+bool Character::update(float dt)
+{
+    const Written before = writtenFields(*this);
+    const bool keep = runSteps(*this, dt);
+    keepFinite(*this, before);
+    return keep;
 }
 
 void Character::strike()

@@ -1,4 +1,5 @@
 #include "platform/backend.h"
+#include "platform/gamepad.h"
 #include "platform/glut_window.h"
 #include "platform/keys.h"
 #include "platform/real_clock.h"
@@ -99,7 +100,7 @@ void installKeyCallbacks()
 bool keyDown(Key key)
 {
     const int k = int(key);
-    bool down = Latched[k];
+    bool down = Latched[k] || padKeyDown(key);
     Latched[k] = false;
     Display* display = glXGetCurrentDisplay();
     if (!display)
@@ -119,6 +120,7 @@ bool keyDown(Key key)
 void swapFrameBuffers()
 {
     glutSwapBuffers();
+    pollGamepads();
     ++FrameNumber;
 }
 
