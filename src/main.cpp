@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     glutReshapeFunc(reshapeWindow);
     glutDisplayFunc(displayFrame);
     installKeyCallbacks();
+    installCloseCallback();
     enableNoticeDialogs(true);
     // Pads close after the game is released (exit handlers run last first).
     if (openGamepads())

@@ -72,7 +72,12 @@ void latchCharacter(unsigned char c, bool control)
 
 void onKeyboard(unsigned char c, int, int)
 {
-    latchCharacter(c, (glutGetModifiers() & GLUT_ACTIVE_CTRL) != 0);
+    const int modifiers = glutGetModifiers();
+    if (c == '\r' && (modifiers & GLUT_ACTIVE_ALT)) {
+        toggleFullScreen();
+        return;
+    }
+    latchCharacter(c, (modifiers & GLUT_ACTIVE_CTRL) != 0);
 }
 
 void onSpecial(int key, int, int)
@@ -84,6 +89,7 @@ void onSpecial(int key, int, int)
     case GLUT_KEY_DOWN: latch(Key::Down); return;
     case GLUT_KEY_CTRL_L:
     case GLUT_KEY_CTRL_R: latch(Key::Control); return;
+    case GLUT_KEY_F11: toggleFullScreen(); return;
     default: return;
     }
 }

@@ -1,5 +1,15 @@
-// The GLUT back end's own set-up, called by the game's main.
+// The GLUT back end's own set-up and window handling, called by the game's
+// main (glut_backend.cpp and glut_window.cpp).
 #pragma once
 
-// Registers the keyboard callbacks that latch short key taps.
+// Registers the keyboard callbacks that latch short key taps, and F11 and
+// Alt+Enter, which toggle full screen.
 void installKeyCallbacks();
+
+// Closing the window through the window manager ends the game as Escape
+// does: exit status 0, the exit handlers run while the window still exists.
+void installCloseCallback();
+
+// Between full screen (cursor hidden) and an 800 x 600 window centred on the
+// screen (cursor shown). The reshape callback follows either way.
+void toggleFullScreen();
