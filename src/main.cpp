@@ -29,6 +29,7 @@ int main(int argc, char** argv)
     // handler, while the context and the audio device still exist.
     std::atexit(releaseGame);
     initGlState();
+    startFramePacing();
     glutFullScreen();
     glutSetCursor(GLUT_CURSOR_NONE);
     glutMainLoop();

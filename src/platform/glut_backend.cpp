@@ -126,6 +126,8 @@ bool keyDown(Key key)
 void swapFrameBuffers()
 {
     glutSwapBuffers();
+    paceFrame();
+    // Read after the pacing sleep, so the next frame sees the pads as they are.
     pollGamepads();
     ++FrameNumber;
 }

@@ -1,18 +1,120 @@
-// The game window's modes and its closing through the window manager: the
-// parts of the GLUT back end that go beyond a frame's keys.
+// The game window's modes, its closing through the window manager, and frame
+// pacing: the parts of the GLUT back end that go beyond a frame's keys.
+#include "platform/frame_pacing.h"
 #include "platform/glut_window.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <GL/glxext.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 
 namespace {
 
 constexpr int WindowedWidth = 800;
 constexpr int WindowedHeight = 600;
 
+FramePacer Pacer;
+
 void onWindowClosed() { std::exit(0); }
+
+// Whole-word search of a space-separated extension list.
+bool hasExtension(const char* list, const char* name)
+{
+    const size_t length = std::strlen(name);
+    for (const char* at = list; at && (at = std::strstr(at, name)); at += length)
+        if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
+            return true;
+    return false;
+}
+
+template <typename Function>
+Function glxFunction(const char* name)
+{
+    return reinterpret_cast<Function>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
+}
+
+// Swap interval 1 through the first extension the driver offers; false when
+// it offers none.
+bool requestSwapInterval(Display* display)
+{
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (hasExtension(extensions, "GLX_EXT_swap_control")) {
+        if (auto swapInterval = glxFunction<PFNGLXSWAPINTERVALEXTPROC>("glXSwapIntervalEXT")) {
+            swapInterval(display, glXGetCurrentDrawable(), 1);
+            return true;
+        }
+    }
+    if (hasExtension(extensions, "GLX_MESA_swap_control")) {
+        auto swapInterval = glxFunction<PFNGLXSWAPINTERVALMESAPROC>("glXSwapIntervalMESA");
+        if (swapInterval && swapInterval(1) == 0)
+            return true;
+    }
+    if (hasExtension(extensions, "GLX_SGI_swap_control")) {
+        auto swapInterval = glxFunction<PFNGLXSWAPINTERVALSGIPROC>("glXSwapIntervalSGI");
+        if (swapInterval && swapInterval(1) == 0)
+            return true;
+    }
+    return false;
+}
+
+double modeRate(const XRRScreenResources& resources, RRMode id)
+{
+    for (int i = 0; i < resources.nmode; ++i) {
+        const XRRModeInfo& mode = resources.modes[i];
+        if (mode.id != id || mode.hTotal == 0 || mode.vTotal == 0)
+            continue;
+        double lines = mode.vTotal;
+        if (mode.modeFlags & RR_DoubleScan)
+            lines *= 2.0;
+        if (mode.modeFlags & RR_Interlace)
+            lines /= 2.0;
+        return double(mode.dotClock) / (double(mode.hTotal) * lines);
+    }
+    return 0.0;
+}
+
+// The refresh rate of the primary output's display, else of the first one
+// lit; 0 where XRandR does not tell (the pacer then assumes 60).
+double displayRefreshRate(Display* display)
+{
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase))
+        return 0.0;
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    if (!resources)
+        return 0.0;
+    const RROutput primary = XRRGetOutputPrimary(display, root);
+    double rate = 0.0;
+    for (int i = 0; i < resources->ncrtc; ++i) {
+        XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
+        if (!crtc)
+            continue;
+        const bool showsPrimary = std::find(crtc->outputs, crtc->outputs + crtc->noutput, primary) !=
+                                  crtc->outputs + crtc->noutput;
+        const double crtcRate = crtc->mode != None ? modeRate(*resources, crtc->mode) : 0.0;
+        XRRFreeCrtcInfo(crtc);
+        if (crtcRate > 0.0 && (rate == 0.0 || showsPrimary))
+            rate = crtcRate;
+        if (crtcRate > 0.0 && showsPrimary)
+            break;
+    }
+    XRRFreeScreenResources(resources);
+    return rate;
+}
+
+double monotonicSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 } // namespace
 
@@ -33,4 +135,22 @@ void toggleFullScreen()
     glutPositionWindow(std::max(0, (glutGet(GLUT_SCREEN_WIDTH) - WindowedWidth) / 2),
                        std::max(0, (glutGet(GLUT_SCREEN_HEIGHT) - WindowedHeight) / 2));
     glutSetCursor(GLUT_CURSOR_INHERIT);
+}
+
+void startFramePacing()
+{
+    Display* display = glXGetCurrentDisplay();
+    if (!display) {
+        Pacer.start(0.0, false);
+        return;
+    }
+    const bool swapWaits = requestSwapInterval(display);
+    Pacer.start(displayRefreshRate(display), swapWaits);
+}
+
+void paceFrame()
+{
+    const double rest = Pacer.afterSwap(monotonicSeconds());
+    if (rest > 0.0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(rest));
 }

@@ -13,3 +13,12 @@ void installCloseCallback();
 // Between full screen (cursor hidden) and an 800 x 600 window centred on the
 // screen (cursor shown). The reshape callback follows either way.
 void toggleFullScreen();
+
+// With the window's context current: asks the driver to wait for the
+// display before each swap, and reads the display's refresh rate for the
+// frames the driver does not wait for.
+void startFramePacing();
+
+// Right after each swap: sleeps away the rest of a frame that finished
+// early where the driver does not wait.
+void paceFrame();
