@@ -218,9 +218,11 @@ StepEnd fireStep(Character& c, float dt, float g)
     if (near && near != c.target && distance < 3.0f && near->kind != Dragon)
         near->set(Burning);
 
-    // A fire thrown to infinity by an infinite step has no cells around it;
-    // counting toward infinity would never end.
-    if (!std::isfinite(c.x) || !std::isfinite(c.z))
+    // Only cells inside the grid catch fire. A fire thrown far outside it by
+    // a huge or infinite step has none around it, and counting toward it
+    // would take for ever, or run past the range of int.
+    constexpr float FarOutside = 1.0e6f;
+    if (!(std::fabs(c.x) < FarOutside && std::fabs(c.z) < FarOutside))
         return StepEnd::Continue;
     for (int i = int(c.x - 3.0f); float(i) < c.x + 3.0f; ++i)
         for (int j = int(c.z - 3.0f); float(j) < c.z + 3.0f; ++j)

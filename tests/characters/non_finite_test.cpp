@@ -114,3 +114,16 @@ TEST_F(SmallWorld, ABrokenStepLeavesAWalkerOnTheGroundWhereItWasAndItWalksOn)
             << "it no longer walks at its speed, step " << dt;
     }
 }
+
+TEST_F(SmallWorld, AFireThrownFarOutsideTheWorldByAHugeStepSetsNothingAlightAndEnds)
+{
+    flattenWorld(2.0f);
+    placePlayer();
+    Character* fire = place(Fire, 100.0f, 2.0f, 100.0f);
+    fire->health = 10.0f;
+    fire->pitch = 0.0f;   // still flying
+    fire->heading = 3.14f;
+    fire->update(1.0e12f);
+    EXPECT_TRUE(std::isfinite(fire->x));
+    EXPECT_EQ(count(BurningTree) + count(BurningShrub), 0);
+}
