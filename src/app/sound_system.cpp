@@ -3,6 +3,9 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <algorithm>
+#include <cmath>
+
 SoundSystem Sound;
 
 const SoundFile SoundTable[SoundTableSize] = {
@@ -34,6 +37,76 @@ void SDLCALL countFinishedSound(int channel)
         ChannelGenerations[channel].fetch_add(1);
 }
 
+// Headroom. Sounds are made to peak at -1.5 dBFS, so two at full volume
+// already overflow a 16-bit mix. The mixer therefore mixes in floating point,
+// where sums do not clip, and the finished mix goes through a fixed gain and
+// a peak limiter before it reaches the device. The gain lets one sound alone
+// through untouched at 0.7 of its level; the limiter leaves everything below
+// its threshold alone and bends louder mixes smoothly under the ceiling, the
+// same for every sound in them, so their relative loudness and the
+// volume-by-distance levels stay as they are.
+constexpr float MixGain = 0.7f;
+constexpr float LimitThreshold = 0.6f;
+constexpr float LimitCeiling = 0.88f;   // -1.1 dBFS
+constexpr float LimitReleaseSeconds = 0.08f;
+
+// The limiter's state. The post-mix callback is its only user once the
+// device is open; it runs on the audio thread and allocates, locks and
+// reads nothing.
+struct MixLimiter {
+    int channels = 2;
+    float release = 0.0f;    // envelope kept per sample while it falls
+    float envelope = 0.0f;   // the loudest recent frame, after the gain
+};
+
+MixLimiter Limiter;
+
+// Gain that brings an envelope above the threshold under the ceiling: the
+// curve leaves the threshold with slope 1 and approaches the ceiling without
+// reaching it.
+float limiterGain(float envelope)
+{
+    if (!(envelope > LimitThreshold))
+        return 1.0f;
+    constexpr float room = LimitCeiling - LimitThreshold;
+    const float limited = LimitThreshold + room * (1.0f - std::exp(-(envelope - LimitThreshold) / room));
+    return limited / envelope;
+}
+
+// Every sample of a frame is at most the envelope, so after the limiter's
+// gain it is below the ceiling; the envelope rises at once and falls slowly,
+// so the gain changes smoothly once a loud passage has begun.
+void SDLCALL limitMix(void* data, Uint8* stream, int bytes)
+{
+    MixLimiter& limiter = *static_cast<MixLimiter*>(data);
+    float* samples = reinterpret_cast<float*>(stream);
+    const int channels = limiter.channels;
+    const int frames = bytes / int(sizeof(float)) / channels;
+    for (int f = 0; f < frames; ++f) {
+        float* frame = samples + f * channels;
+        float peak = 0.0f;
+        for (int c = 0; c < channels; ++c)
+            peak = std::max(peak, std::fabs(frame[c]) * MixGain);
+        limiter.envelope = std::max(peak, limiter.envelope * limiter.release);
+        const float gain = MixGain * limiterGain(limiter.envelope);
+        for (int c = 0; c < channels; ++c)
+            frame[c] *= gain;
+    }
+}
+
+// Called with the device open and before anything plays.
+void startLimiter()
+{
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    if (!Mix_QuerySpec(&rate, &format, &channels) || format != AUDIO_F32SYS || channels < 1)
+        return;
+    Limiter = MixLimiter{};
+    Limiter.channels = channels;
+    Limiter.release = std::exp(-1.0f / (LimitReleaseSeconds * float(rate)));
+    Mix_SetPostMix(limitMix, &Limiter);
+}
+
 int slotIndex(SoundSlot slot)
 {
     const int index = static_cast<int>(slot);
@@ -60,11 +133,15 @@ void SoundSystem::init()
     result = SDL_InitSubSystem(SDL_INIT_AUDIO);
     if (result != 0)
         return;
-    result = Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024);
+    // Floating-point mixing whatever the device takes: SDL converts the
+    // limited mix to the device's own format.
+    result = Mix_OpenAudioDevice(44100, AUDIO_F32SYS, 2, 1024, nullptr,
+                                 SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (result != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
+    startLimiter();
     Mix_AllocateChannels(MixerChannelCount);
     Mix_ChannelFinished(countFinishedSound);
     opened = true;
@@ -138,6 +215,7 @@ void SoundSystem::release()
         return;
     Mix_HaltChannel(-1);
     Mix_ChannelFinished(nullptr);
+    Mix_SetPostMix(nullptr, nullptr);
     for (Mix_Chunk*& chunk : sounds) {
         Mix_FreeChunk(chunk);
         chunk = nullptr;

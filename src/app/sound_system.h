@@ -1,5 +1,7 @@
 // Sound: a fixed table of 18 slots over SDL2_mixer. Each slot holds one sound
-// loaded whole into memory and a handle to the voice it last played on.
+// loaded whole into memory and a handle to the voice it last played on. The
+// mix is made in floating point and limited below -1 dBFS, so any number of
+// sounds at once never clips.
 // One program-wide instance, Sound, owned here; the world build loads it, the
 // game tick and the fog update play it, the frame loop releases it at exit.
 #pragma once
@@ -61,7 +63,8 @@ struct SoundSystem {
     // they are freed only at release.
     std::vector<Mix_Chunk*> replaced;
 
-    // Opens the audio device (44,100 Hz stereo, 200 channels). Fails quietly:
+    // Opens the audio device (44,100 Hz stereo, 200 channels, mixed in
+    // floating point) and puts the limiter after the mix. Fails quietly:
     // without a device every later call does nothing.
     void init();
     void load(const char* fileName, SoundSlot slot);
