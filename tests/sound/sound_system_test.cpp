@@ -307,34 +307,71 @@ TEST_F(SoundTest, WithoutAnAudioDeviceEverythingIsAQuietNoOp)
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
-// Plays one sound at the given volume through the disk driver and returns
-// the samples the mixer wrote.
-std::vector<int16_t> mixToDisk(const ScratchDir& scratch, const std::string& wav, float volume)
+// The mixed output SDL's disk driver wrote, in units of 16-bit full scale
+// (32767), whatever sample format the mixer mixes in.
+std::vector<float> readDiskOutput(const std::string& raw, Uint16 format)
+{
+    std::ifstream in(raw, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<float> samples;
+    if (format == AUDIO_F32SYS) {
+        samples.resize(bytes.size() / 4);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 4);
+        for (float& sample : samples)
+            sample *= 32767.0f;
+    } else if (format == AUDIO_S16SYS) {
+        std::vector<int16_t> shorts(bytes.size() / 2);
+        std::memcpy(shorts.data(), bytes.data(), shorts.size() * 2);
+        samples.assign(shorts.begin(), shorts.end());
+    } else {
+        ADD_FAILURE() << "unexpected mixer format " << format;
+    }
+    return samples;
+}
+
+// Opens the sound system on SDL's disk driver, lets `play` start sounds and
+// wait while they play, then closes it and returns what was mixed.
+template <typename Play>
+std::vector<float> recordMix(const ScratchDir& scratch, Play play)
 {
     const std::string raw = scratch.file("mix.raw");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
     Sound.init();
     EXPECT_TRUE(Sound.opened) << SDL_GetError();
-    Sound.load(wav.c_str(), SoundSlot::Splash);
-    Sound.play(SoundSlot::Splash, volume);
-    EXPECT_TRUE(Sound.isPlaying(SoundSlot::Splash));
-    EXPECT_TRUE(waitUntilQuiet(SoundSlot::Splash));
+    int rate = 0, channelCount = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&rate, &format, &channelCount);
+    play();
     Sound.release();
-
-    std::ifstream in(raw, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
+    return readDiskOutput(raw, format);
 }
 
-int peakOf(const std::vector<int16_t>& samples)
+// Plays one sound at the given volume to its end and returns the mix.
+std::vector<float> mixToDisk(const ScratchDir& scratch, const std::string& wav, float volume)
 {
-    int peak = 0;
-    for (int16_t sample : samples)
-        peak = std::max(peak, std::abs(int(sample)));
+    return recordMix(scratch, [&] {
+        Sound.load(wav.c_str(), SoundSlot::Splash);
+        Sound.play(SoundSlot::Splash, volume);
+        EXPECT_TRUE(Sound.isPlaying(SoundSlot::Splash));
+        EXPECT_TRUE(waitUntilQuiet(SoundSlot::Splash));
+    });
+}
+
+float peakOf(const std::vector<float>& samples)
+{
+    float peak = 0.0f;
+    for (float sample : samples)
+        peak = std::max(peak, std::fabs(sample));
     return peak;
+}
+
+size_t audibleSamples(const std::vector<float>& samples)
+{
+    size_t audible = 0;
+    for (float sample : samples)
+        audible += std::fabs(sample) > 1000.0f;
+    return audible;
 }
 
 TEST_F(SoundTest, MixedOutputCarriesTheSoundAtItsVolume)
@@ -342,16 +379,61 @@ TEST_F(SoundTest, MixedOutputCarriesTheSoundAtItsVolume)
     const std::string wav = scratch.file("loud.wav");
     writeFile(wav, sineWav(framesOf(0.25), 0.5f));
 
-    const std::vector<int16_t> full = mixToDisk(scratch, wav, 1.0f);
+    const std::vector<float> full = mixToDisk(scratch, wav, 1.0f);
     ASSERT_GE(full.size(), size_t(framesOf(0.25) * 2)) << "the disk driver wrote less than the sound";
-    size_t audible = 0;
-    for (int16_t sample : full)
-        audible += std::abs(int(sample)) > 1000;
-    EXPECT_GT(audible, size_t(framesOf(0.25))) << "the mix is silent while the sound plays";
-    EXPECT_NEAR(peakOf(full), 16384, 400);
+    EXPECT_GT(audibleSamples(full), size_t(framesOf(0.25))) << "the mix is silent while the sound plays";
+    const float level = peakOf(full);
+    EXPECT_GE(level, 16384.0f * 0.5f) << "the sound lost more than half its level to the headroom";
+    EXPECT_LE(level, 16384.0f + 2.0f);
 
-    EXPECT_NEAR(peakOf(mixToDisk(scratch, wav, 0.5f)), 8192, 400);
-    EXPECT_EQ(peakOf(mixToDisk(scratch, wav, 0.0f)), 0) << "samples were mixed before the volume was set";
+    EXPECT_NEAR(peakOf(mixToDisk(scratch, wav, 0.5f)), level * 0.5f, level * 0.02f)
+        << "volumes are not kept relative to each other";
+    EXPECT_EQ(peakOf(mixToDisk(scratch, wav, 0.0f)), 0.0f) << "samples were mixed before the volume was set";
+}
+
+// -1 dBFS in 16-bit samples.
+constexpr float CeilingSample = 29204.0f;
+
+TEST_F(SoundTest, EverySoundOfTheGameAtOnceAtFullVolumeNeverClipsAndOneAloneKeepsHalfItsLevel)
+{
+    // The game's own sounds, each peaking at -1.5 dBFS: all 14 rows of the
+    // table at volume 1 on top of each other for a second and a half.
+    const std::string content = THORNWICK_RUN_DIR;
+    const std::vector<float> all = recordMix(scratch, [&] {
+        for (const SoundFile& row : SoundTable) {
+            Sound.load((content + "/" + row.fileName).c_str(), row.slot);
+            ASSERT_NE(Sound.sounds[int(row.slot)], nullptr) << row.fileName << ": " << Mix_GetError();
+        }
+        for (const SoundFile& row : SoundTable)
+            Sound.play(row.slot, 1.0f);
+        for (const SoundFile& row : SoundTable)
+            EXPECT_TRUE(Sound.isPlaying(row.slot)) << row.fileName;
+        SDL_Delay(1500);
+    });
+    ASSERT_FALSE(all.empty());
+    EXPECT_LE(peakOf(all), CeilingSample) << "the mix of every sound reaches above -1 dBFS";
+    EXPECT_GE(peakOf(all), 16384.0f) << "the mix of every sound is quieter than one sound";
+    EXPECT_GT(audibleSamples(all), all.size() / 2) << "the mix of every sound is silent for long stretches";
+
+    // Fourteen copies of one loud sine in step, the worst a mix can hold:
+    // their sum is fourteen times full scale before the headroom.
+    const std::string loud = scratch.file("loudest.wav");
+    writeFile(loud, sineWav(framesOf(1.0), 0.8414f));
+    const std::vector<float> inStep = recordMix(scratch, [&] {
+        for (const SoundFile& row : SoundTable)
+            Sound.load(loud.c_str(), row.slot);
+        for (const SoundFile& row : SoundTable)
+            Sound.play(row.slot, 1.0f);
+        for (const SoundFile& row : SoundTable)
+            EXPECT_TRUE(waitUntilQuiet(row.slot));
+    });
+    EXPECT_LE(peakOf(inStep), CeilingSample);
+    EXPECT_GE(peakOf(inStep), 16384.0f);
+
+    // One such sound alone: its level before the headroom was its own peak.
+    const float alone = peakOf(mixToDisk(scratch, loud, 1.0f));
+    EXPECT_GE(alone, 0.8414f * 32767.0f * 0.5f) << "one sound alone lost more than half its level";
+    EXPECT_LE(alone, CeilingSample);
 }
 
 } // namespace
