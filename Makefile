@@ -44,10 +44,16 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 
 # A whole simulated day (720 game days of two minutes) of headless play under
 # a random key script, without sanitizers; prints one summary line.
+# Drawn at the game's 800 x 600 and silent (SDL_AUDIODRIVER=none), so the
+# same seed plays the same run frame for frame; SOAK_AUDIO=dummy plays the
+# sounds too, with the quest then waiting on them in real time.
 SOAK_MINUTES ?= 1440
 SOAK_SEED ?= 1
+SOAK_SIZE ?= 800x600
+SOAK_AUDIO ?= none
 soak: build
-	cd $(BUILD)/run && nice ../thornwick-capture --soak $(SOAK_MINUTES) --seed $(SOAK_SEED)
+	cd $(BUILD)/run && SDL_AUDIODRIVER=$(SOAK_AUDIO) nice ../thornwick-capture --soak $(SOAK_MINUTES) \
+		--seed $(SOAK_SEED) --size $(SOAK_SIZE)
 
 # --one-file-system: never through the kernel file systems bound into a
 # scratch root of test-fresh that is still in use.

@@ -574,12 +574,14 @@ int soakMain(int argc, char** argv)
                    mebibytes(arenaGrowth), mebibytes(ResidentSlackBytes));
 
     const long ran = std::min(soak.step, steps);
-    std::printf("soak: seed %u, %.1f simulated minutes, %ld updates at 1/30 s, %ld draws (every %dth "
-                "update), characters max %zu (bound %zu + %ld player deaths), fires max %zu (bound %ld; "
+    const char* audio = std::getenv("SDL_AUDIODRIVER");
+    std::printf("soak: seed %u, %.1f simulated minutes, %ld updates at 1/30 s, %ld draws at %dx%d (every %dth "
+                "update), sound driver %s, characters max %zu (bound %zu + %ld player deaths), fires max %zu (bound %ld; "
                 "at most %ld out of view), worst step outside the world %.3f (allowed %.3f), RSS %.1f MiB "
                 "at 1 min, %.1f MiB at end (max %.1f), live heap %.1f MiB at 1 min, %.1f MiB at end, "
                 "faults %ld\n",
-                options.seed, double(ran) / (60.0 * StepsPerSecond), ran, draws, DrawEvery, soak.mostMain,
+                options.seed, double(ran) / (60.0 * StepsPerSecond), ran, draws, options.width,
+                options.height, DrawEvery, audio ? audio : "default", soak.mostMain,
                 soak.mainBound, soak.playerOrbs, soak.mostFires, soak.fireBoundAtMost, soak.mostFrozen,
                 soak.worstExcursion, soak.worstAllowance, mebibytes(rssAtMinute), mebibytes(rssEnd),
                 mebibytes(rssMost), mebibytes(heapAtMinute), mebibytes(heapEnd), soak.faults);
