@@ -40,11 +40,11 @@ void SDLCALL countFinishedSound(int channel)
 // Headroom. Sounds are made to peak at -1.5 dBFS, so two at full volume
 // already overflow a 16-bit mix. The mixer therefore mixes in floating point,
 // where sums do not clip, and the finished mix goes through a fixed gain and
-// a peak limiter before it reaches the device. The gain lets one sound alone
-// through untouched at 0.7 of its level; the limiter leaves everything below
-// its threshold alone and bends louder mixes smoothly under the ceiling, the
-// same for every sound in them, so their relative loudness and the
-// volume-by-distance levels stay as they are.
+// a peak limiter before it reaches the device. The gain takes one sound alone
+// at full volume to 0.7 of its level, below the limiter's threshold; the
+// limiter leaves everything below the threshold alone and bends louder mixes
+// smoothly under the ceiling, the same for every sound in them, so their
+// relative loudness and the volume-by-distance levels stay as they are.
 constexpr float MixGain = 0.7f;
 constexpr float LimitThreshold = 0.6f;
 constexpr float LimitCeiling = 0.88f;   // -1.1 dBFS
@@ -88,6 +88,10 @@ void SDLCALL limitMix(void* data, Uint8* stream, int bytes)
         for (int c = 0; c < channels; ++c)
             peak = std::max(peak, std::fabs(frame[c]) * MixGain);
         limiter.envelope = std::max(peak, limiter.envelope * limiter.release);
+        // Long silence would sink the envelope into denormal floats, which
+        // are slow to compute with.
+        if (limiter.envelope < 1e-9f)
+            limiter.envelope = 0.0f;
         const float gain = MixGain * limiterGain(limiter.envelope);
         for (int c = 0; c < channels; ++c)
             frame[c] *= gain;
