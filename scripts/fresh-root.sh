@@ -250,6 +250,9 @@ remove_scratch_dir() {
 remove_scratch_roots() {
   local status=$? dir
   trap - EXIT INT TERM HUP
+  if [ "$status" -gt 128 ] && [ ${#scratch_roots[@]} -gt 0 ]; then
+    echo "$(basename "$0"): stopped; ending what runs in the scratch roots and removing them" >&2
+  fi
   if [ -n "$background_pid" ]; then
     kill -s TERM -- "-$background_pid" 2>/dev/null || kill -s TERM "$background_pid" 2>/dev/null || true
   fi
