@@ -12,6 +12,8 @@ readonly FRESH_PACKAGES=(make git ca-certificates)
 # Bump when the way the base root is made changes, so old caches are rebuilt.
 readonly FRESH_RECIPE=1
 readonly FRESH_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+# Where this machine's apt sources are read (tests read their own).
+apt_etc=${FRESH_APT_ETC:-/etc/apt}
 
 scratch_roots=()
 scratch_dir=""
@@ -32,7 +34,7 @@ require_root() {
 # .sources files (continuation lines and comments handled).
 deb822_entries() {
   local f
-  for f in /etc/apt/sources.list.d/*.sources; do
+  for f in "$apt_etc"/sources.list.d/*.sources; do
     [ -f "$f" ] || continue
     awk 'BEGIN { RS = ""; FS = "\n" }
       {
@@ -60,7 +62,7 @@ deb822_entries() {
 # The same from one-line sources.list files ("deb [options] URI SUITE COMP...").
 one_line_entries() {
   local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  for f in "$apt_etc"/sources.list "$apt_etc"/sources.list.d/*.list; do
     [ -f "$f" ] || continue
     sed -e 's/#.*//' "$f" | awk '$1 == "deb" {
       i = 2
