@@ -67,7 +67,9 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# CPack's dpkg-shlibdeps step needs `file`, which only packaging uses.
 package: build
+	@scripts/install-deps file
 	cd $(BUILD) && cpack -G DEB
 
 # The proof that the two commands work on a fresh machine (needs root): the
