@@ -138,8 +138,8 @@ ensure_base_tarball() {
   say "debootstrap --variant=minbase $FRESH_SUITE from $mirror, adding ${FRESH_PACKAGES[*]} (log: $fresh_dir/debootstrap.log)"
   export_apt_proxies
   include=$(IFS=,; echo "${FRESH_PACKAGES[*]}")
-  if ! run_in_background setsid debootstrap --variant=minbase --include="$include" \
-      "$FRESH_SUITE" "$work/root" "$mirror" >"$fresh_dir/debootstrap.log" 2>&1; then
+  if ! run_in_background --log "$fresh_dir/debootstrap.log" setsid debootstrap --variant=minbase \
+      --include="$include" "$FRESH_SUITE" "$work/root" "$mirror"; then
     tail -n 30 "$fresh_dir/debootstrap.log" >&2
     die "debootstrap failed"
   fi
@@ -157,8 +157,11 @@ ensure_base_tarball() {
 # Runs a command in the background and waits for it, so that a signal to this
 # script is acted on at once rather than when the command ends. Commands
 # started with setsid get a process group of their own, which cleanup ends.
+# With --log FILE first, the command's output goes to FILE.
 run_in_background() {
-  "$@" &
+  local log=/dev/stdout
+  if [ "$1" = --log ]; then log=$2; shift 2; fi
+  if [ "$log" = /dev/stdout ]; then "$@" & else "$@" >"$log" 2>&1 & fi
   background_pid=$!
   local status=0
   wait "$background_pid" || status=$?
@@ -251,7 +254,10 @@ remove_scratch_dir() {
 # on every way out.
 remove_scratch_roots() {
   local status=$? dir
-  trap - EXIT INT TERM HUP
+  # Once begun, the clean-up is not cut short: a second Ctrl+C, or make
+  # passing on the TERM it got, would leave the mounts behind.
+  trap - EXIT
+  trap '' INT TERM HUP
   if [ "$status" -gt 128 ] && [ ${#scratch_roots[@]} -gt 0 ]; then
     echo "$(basename "$0"): stopped; ending what runs in the scratch roots and removing them" >&2
   fi
