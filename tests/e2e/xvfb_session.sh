@@ -1,9 +1,14 @@
 # Sourced by the end-to-end tests: starts a private Xvfb server and exports
 # DISPLAY; the server is stopped when the test's shell exits.
+#
+# -noreset: by default the server resets when its last client leaves, and a
+# client connecting meanwhile is refused. The tests poll with xdotool while
+# the game starts, so a poll that ends before the game connects would make
+# the game fail to open the display now and then (seen under the sanitizers).
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
   XVFB_PID=$!
   trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null' EXIT
   for _ in $(seq 100); do
