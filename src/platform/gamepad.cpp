@@ -112,6 +112,11 @@ bool openGamepads()
 {
     if (Opened)
         return true;
+    // SDL's controller subsystem brings its event queue, which would catch
+    // SIGINT and SIGTERM and turn them into quit events nobody reads: the
+    // game could then no longer be stopped by Ctrl+C, kill or the session's
+    // end. The signals keep their usual effect.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         return false;
     // SDL announces the pads already plugged in as arrivals at the first poll.
