@@ -96,7 +96,11 @@ void AnimatedModel::advanceBlend(float dt)
 {
     if (!fadeFrom)
         return;
-    fadeWeight += std::fabs(dt) * blendRate;
+    // As in advance, a step that is no finite number counts as none: a weight
+    // that is not a number would never end the fade.
+    const float step = std::fabs(dt) * blendRate;
+    if (std::isfinite(step))
+        fadeWeight += step;
     if (fadeWeight > 1.0f)
         fadeFrom = nullptr;
 }

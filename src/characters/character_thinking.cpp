@@ -11,6 +11,8 @@
 #include "world/geometry.h"
 #include "world/terrain_grid.h"
 
+#include <cmath>
+
 namespace {
 
 // The copies of a position that the world wrap makes visible, in the order
@@ -349,10 +351,14 @@ bool behindCamera(const Character& c)
 
 bool Character::think(float dt)
 {
+    // A step that is no finite number drifts, decides and turns nothing
+    // here (a drifting flock out of view would keep such a position for
+    // good); the update deals with it on its own.
+    const float step = std::isfinite(dt) ? dt : 0.0f;
     if (!findViewPosition(*this)) {
         clear(Active);
         if (kind == BirdFlock) {
-            z += BirdDriftSpeed * dt;
+            z += BirdDriftSpeed * step;
             if (z > 500.0f)
                 z = 0.0f;
         }
@@ -378,9 +384,9 @@ bool Character::think(float dt)
 
     if (kind != Fire)
         target = nullptr;
-    decide(*this, dt);
+    decide(*this, step);
 
     if (health > 0.0f)
-        heading = turnToward(startHeading, heading, turnRate * dt);
+        heading = turnToward(startHeading, heading, turnRate * step);
     return keep;
 }

@@ -163,6 +163,24 @@ TEST_F(Playback, SwitchCrossFadesFromTheOldPose)
     EXPECT_EQ(model.pose[0], filled(10));
 }
 
+TEST_F(Playback, AStepThatIsNoNumberLeavesTheCrossFadeWhereItWas)
+{
+    Animation walk = uniformAnimation({2, 2});
+    Animation idle = uniformAnimation({10, 10});
+    model.play(&walk, PlayLoop, 1.0f);
+    model.advance(0.5f);
+    model.computePose();
+    model.play(&idle, PlayLoop, 1.0f);
+    model.advance(0.5f);
+    model.advance(NAN);
+    model.advance(INFINITY);
+    EXPECT_FLOAT_EQ(model.fadeWeight, 0.25f);
+    model.computePose();
+    EXPECT_FLOAT_EQ(model.pose[0][0], 4.0f);
+    advanceAll({0.5f, 0.5f, 0.5f, 0.01f});
+    EXPECT_EQ(model.fadeFrom, nullptr) << "the fade never ends";
+}
+
 TEST_F(Playback, PlayingTheCurrentAnimationAgainNeverRestartsIt)
 {
     Animation four = uniformAnimation({0, 1, 2, 3});

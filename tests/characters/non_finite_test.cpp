@@ -3,6 +3,8 @@
 // world goes on normally from there. (A fire thrown to infinity once counted
 // the cells around it toward infinity: that fault shows as this test never
 // ending.)
+#include "app/camera.h"
+#include "app/sky.h"
 #include "characters/character_geometry.h"
 #include "small_world.h"
 
@@ -126,4 +128,28 @@ TEST_F(SmallWorld, AFireThrownFarOutsideTheWorldByAHugeStepSetsNothingAlightAndE
     fire->update(1.0e12f);
     EXPECT_TRUE(std::isfinite(fire->x));
     EXPECT_EQ(count(BurningTree) + count(BurningShrub), 0);
+}
+
+// Thinking drifts flocks out of view, decides and turns with the step too.
+TEST_F(SmallWorld, ABrokenStepLeavesNothingNotANumberWhenCharactersThink)
+{
+    flattenWorld(2.0f);
+    placePlayer();
+    CameraEye = {100.0f, 100.0f};
+    CameraForward = {1.0f, 0.0f};
+    ViewDistance = 100;
+    for (float dt : BadSteps) {
+        Character* flock = place(BirdFlock, 100.0f, 20.0f, 300.0f);   // out of view
+        Character* villager = place(Villager, 120.0f, 2.0f, 100.0f);
+        Character* orc = place(Orc, 125.0f, 2.0f, 100.0f);
+        villager->health = orc->health = 10.0f;
+        const std::string where = "after thinking with a step of " + std::to_string(dt);
+        for (Character* c : {flock, villager, orc}) {
+            c->think(dt);
+            expectFinite(*c, where);
+            c->think(1.0f / 30.0f);
+            expectFinite(*c, where + " and a normal one");
+        }
+        EXPECT_EQ(flock->z, 300.0f + 12.0f / 30.0f) << where;
+    }
 }
