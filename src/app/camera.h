@@ -3,6 +3,8 @@
 // forward direction for culling, wrapping and facing. One instance, GameCamera.
 #pragma once
 
+#include "game_state.h" // CameraPoint, CameraEye, CameraForward
+
 struct Camera {
     float yaw;
     float pitch;
@@ -16,11 +18,4 @@ struct Camera {
     void applyTranslation();
 };
 
-struct CameraPoint {
-    float x;
-    float z;
-};
-
 extern Camera GameCamera;
-extern CameraPoint CameraEye;      // eye position, x and z
-extern CameraPoint CameraForward;  // unit horizontal direction from eye to target

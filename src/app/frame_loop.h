@@ -3,10 +3,10 @@
 // world once and then runs one game frame per call.
 #pragma once
 
+#include "game_state.h" // FrameDelta, TimeOfDay
+
 extern int GamePhase;          // 0 or 1: loading screen due; 2: build; 3: running
 extern int WindowSize[2];      // width, height as last reported by reshape
-extern float FrameDelta;       // this frame's time step in seconds, after scaling
-extern float TimeOfDay;        // hours, 0..24
 
 void initGlState();
 void reshapeWindow(int width, int height);

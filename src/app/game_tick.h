@@ -3,8 +3,8 @@
 // camera and the overlay read. The tick itself is CharacterList::gameTick.
 #pragma once
 
-extern float PlayerPower;
-extern int KeysFound;
+#include "game_state.h" // PlayerPower, KeysFound
+
 extern int QuestStage;
 extern bool EffectSoundsEnabled;
 

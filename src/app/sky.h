@@ -2,10 +2,11 @@
 // fixed directional light.
 #pragma once
 
+#include "game_state.h" // ViewDistance
+
 extern float SkyColour[4];
 extern bool CameraUnderwater;
 extern bool CameraWasUnderwater;
-extern int ViewDistance;
 extern float FogStart;
 extern float FogDensity;
 extern const float UnderwaterFogColour[4];

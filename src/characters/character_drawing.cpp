@@ -3,10 +3,10 @@
 // water and scenery, from the farthest to the nearest so blending stacks.
 #include "characters/character_drawing.h"
 
-#include "app/camera.h"
 #include "assets/animation.h"
 #include "characters/character_geometry.h"
 #include "characters/character_list.h"
+#include "game_state.h"
 #include "world/geometry.h"
 #include "world/shape_primitives.h"
 

@@ -4,10 +4,9 @@
 // it wants, which it turns toward at a limited rate.
 #include "characters/character.h"
 
-#include "app/camera.h"
-#include "app/sky.h"
 #include "characters/character_geometry.h"
 #include "characters/character_list.h"
+#include "game_state.h"
 #include "world/geometry.h"
 #include "world/terrain_grid.h"
 

@@ -1,11 +1,10 @@
 // The per-frame step of one character: gravity, water, burning, walking,
 // collision with scenery and with other characters, each kind's own step,
 // and melee combat.
-#include "app/frame_loop.h"
-#include "app/game_tick.h"
 #include "assets/animation.h"
 #include "characters/character_geometry.h"
 #include "characters/character_list.h"
+#include "game_state.h"
 #include "world/scenery.h"
 #include "world/terrain_grid.h"
 

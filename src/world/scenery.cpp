@@ -1,8 +1,8 @@
 #include "world/scenery.h"
 
-#include "app/frame_loop.h"
 #include "assets/asset_tables.h"
 #include "assets/mub_model.h"
+#include "game_state.h"
 #include "world/terrain_grid.h"
 #include "world/view_volume.h"
 

@@ -1,6 +1,6 @@
 #include "world/terrain_drawing.h"
 
-#include "app/frame_loop.h"
+#include "game_state.h"
 #include "world/terrain_grid.h"
 #include "world/view_volume.h"
 
