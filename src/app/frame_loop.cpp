@@ -12,7 +12,7 @@
 #include "platform/backend.h"
 #include "world/terrain_drawing.h"
 #include "world/scenery.h"
-#include "world/world_generator.h"
+#include "app/world_build.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -3,7 +3,6 @@
 #include "assets/animation.h"
 #include "assets/image_files.h"
 #include "assets/mub_model.h"
-#include "world/shape_primitives.h"
 
 static_assert(sizeof(AnimationLibrary::table) / sizeof(Animation*) == AnimationSlotCount,
               "the animation table has one entry per slot");
@@ -73,57 +72,7 @@ MubModel* cottageModel = nullptr;
 
 void bindTexture(TextureSlot slot) { glBindTexture(GL_TEXTURE_2D, TextureTable[int(slot)]); }
 
-namespace {
 
-// Round pieces are compiled at two angular steps: fine near the eye, coarse
-// at a distance.
-constexpr float FineStep = 1.0f;
-constexpr float CoarseStep = 2.0f;
-
-struct SceneryListRecipe {
-    GLuint* list;
-    void (*draw)(float step);
-    float step;
-};
-
-void drawSphereFromStep(float) { drawSphereAsset(); }
-void drawSentryFromStep(float) { drawSentryBody(); }
-
-// In compile order; the list names are handed out in this order too.
-const SceneryListRecipe SceneryLists[SceneryListCount] = {
-    {&TreeTrunkList, drawTreeTrunk, FineStep},
-    {&TreeTrunkCoarseList, drawTreeTrunk, CoarseStep},
-    {&TreeCrownList, drawTreeCrown, FineStep},
-    {&TreeCrownCoarseList, drawTreeCrown, CoarseStep},
-    {&ShrubTrunkList, drawShrubTrunk, FineStep},
-    {&ShrubTrunkCoarseList, drawShrubTrunk, CoarseStep},
-    {&ShrubCrownList, drawShrubCrown, FineStep},
-    {&ShrubCrownCoarseList, drawShrubCrown, CoarseStep},
-    {&SphereList, drawSphereFromStep, FineStep},
-    {&SentryList, drawSentryFromStep, FineStep},
-};
-
-void loadWorldTextures()
-{
-    for (const TextureFile& file : WorldTgaTextures)
-        loadTgaTexture(file.path, TextureTable, int(file.slot));
-    for (const TextureFile& file : WorldBmpTextures)
-        loadBmpTexture(file.path, TextureTable, int(file.slot));
-}
-
-void compileSceneryLists()
-{
-    const GLuint first = glGenLists(SceneryListCount);
-    for (int i = 0; i < SceneryListCount; ++i)
-        *SceneryLists[i].list = first + GLuint(i);
-    for (const SceneryListRecipe& recipe : SceneryLists) {
-        glNewList(*recipe.list, GL_COMPILE);
-        recipe.draw(recipe.step);
-        glEndList();
-    }
-}
-
-} // namespace
 
 void AnimationLibrary::loadTable()
 {
@@ -131,12 +80,18 @@ void AnimationLibrary::loadTable()
         table[slot] = load(AnimationFiles[slot]);
 }
 
-void buildWorldAssets()
+void loadWorldTextures()
 {
-    loadWorldTextures();
+    for (const TextureFile& file : WorldTgaTextures)
+        loadTgaTexture(file.path, TextureTable, int(file.slot));
+    for (const TextureFile& file : WorldBmpTextures)
+        loadBmpTexture(file.path, TextureTable, int(file.slot));
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
-    compileSceneryLists();
+}
+
+void loadWorldModels()
+{
     AnimationLibrary::instance().loadTable();
     cottageModel = ModelCache::get(CottageModelFile, true, false);
 }

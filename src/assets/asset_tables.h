@@ -68,7 +68,10 @@ extern MubModel* cottageModel;
 // Binds a slot of the texture table to GL_TEXTURE_2D.
 void bindTexture(TextureSlot slot);
 
-// The world build's first step: every texture but the loading screen's, the
-// texture environment, the scenery lists, the animation table and the cottage
-// model. Missing files are reported by their loaders; this never fails.
-void buildWorldAssets();
+// The asset step of the world build comes in two halves, with the scenery
+// lists compiled between them (by the world, from its shapes). First every
+// texture but the loading screen's and the texture environment; then the
+// animation table and the cottage model. Missing files are reported by their
+// loaders; neither fails.
+void loadWorldTextures();
+void loadWorldModels();

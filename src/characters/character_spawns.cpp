@@ -89,6 +89,8 @@ const InhabitantRow Inhabitants[] = {
 
 } // namespace
 
+void removeAllCharacters() { Characters.clear(); }
+
 void spawnPlayer()
 {
     Character* c = make(Villager);

@@ -179,3 +179,47 @@ void drawSentryBody()
     drawSegment(0.3f, 0.3f, 0.2f, 0.2f, 0.3f, 1.0f);
     glPopMatrix();
 }
+
+namespace {
+
+// Round pieces are compiled at two angular steps: fine near the eye, coarse
+// at a distance.
+constexpr float FineStep = 1.0f;
+constexpr float CoarseStep = 2.0f;
+
+struct SceneryListRecipe {
+    GLuint* list;
+    void (*draw)(float step);
+    float step;
+};
+
+void drawSphereFromStep(float) { drawSphereAsset(); }
+void drawSentryFromStep(float) { drawSentryBody(); }
+
+// In compile order; the list names are handed out in this order too.
+const SceneryListRecipe SceneryLists[SceneryListCount] = {
+    {&TreeTrunkList, drawTreeTrunk, FineStep},
+    {&TreeTrunkCoarseList, drawTreeTrunk, CoarseStep},
+    {&TreeCrownList, drawTreeCrown, FineStep},
+    {&TreeCrownCoarseList, drawTreeCrown, CoarseStep},
+    {&ShrubTrunkList, drawShrubTrunk, FineStep},
+    {&ShrubTrunkCoarseList, drawShrubTrunk, CoarseStep},
+    {&ShrubCrownList, drawShrubCrown, FineStep},
+    {&ShrubCrownCoarseList, drawShrubCrown, CoarseStep},
+    {&SphereList, drawSphereFromStep, FineStep},
+    {&SentryList, drawSentryFromStep, FineStep},
+};
+
+} // namespace
+
+void compileSceneryLists()
+{
+    const GLuint first = glGenLists(SceneryListCount);
+    for (int i = 0; i < SceneryListCount; ++i)
+        *SceneryLists[i].list = first + GLuint(i);
+    for (const SceneryListRecipe& recipe : SceneryLists) {
+        glNewList(*recipe.list, GL_COMPILE);
+        recipe.draw(recipe.step);
+        glEndList();
+    }
+}

@@ -1,9 +1,5 @@
 #include "world/world_generator.h"
 
-#include "app/sound_system.h"
-#include "assets/asset_tables.h"
-#include "characters/character_list.h"
-#include "platform/backend.h"
 #include "world/terrain_grid.h"
 #include "world/world_spawns.h"
 
@@ -66,7 +62,7 @@ void resetWorld()
     std::fill(normalGrid, normalGrid + cells, Normal{0.0f, 0.0f, 0.0f});
     homeCentreX = 375.0f;
     homeCentreZ = 375.0f;
-    Characters.clear();
+    removeAllCharacters();
 }
 
 void scatterGroundVegetation()
@@ -260,13 +256,6 @@ void paintVillages()
 }
 
 } // namespace
-
-void buildWorld()
-{
-    buildWorldAssets();
-    generateWorld(worldSeed());
-    Sound.loadTable();
-}
 
 void generateWorld(unsigned seed)
 {

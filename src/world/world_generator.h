@@ -1,15 +1,13 @@
-// Builds the new world once per run: assets, heights, layout, objects,
-// villages, colours, characters and sounds. The character spawns it calls in
-// their places are those of world_spawns.h.
+// Generates the world's terrain from a seed: heights, layout, objects,
+// villages and colours, calling the character spawns of world_spawns.h in
+// their places. The app's world build runs it between the assets and the
+// sounds.
 #pragma once
 
 #include "world/terrain_grid.h"
 
-void buildWorld();
-
-// buildWorld without its first step (assets) and its last (sounds); what the
-// benchmarks and world tests run. The seed is given. It clears the grids,
-// the home centre and the character collection first, so it may run again.
+// It clears the grids, the home centre and the character collection first,
+// so it may run again (the benchmarks and world tests do).
 void generateWorld(unsigned seed);
 
 void buildVillage(int x, int z, int width, int depth, float wallHeight, int mode);

@@ -3,6 +3,9 @@
 // records (character_spawns.cpp).
 #pragma once
 
+// Empties the collection, so that a new world starts with no characters.
+void removeAllCharacters();
+
 // The player, first in the collection.
 void spawnPlayer();
 // A villager standing by a cottage at cell (x, z).

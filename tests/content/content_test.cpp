@@ -1,6 +1,7 @@
 // The generated content, read back through the game's own readers: every
 // file of the tables, skeletons and animations that fit each other, the
 // cottage, the skins' atlas, the sounds, and repeatable generation.
+#include "app/world_build.h"
 #include "assets/animation.h"
 #include "assets/asset_tables.h"
 #include "assets/image_files.h"

@@ -3,6 +3,7 @@
 // (through this binary's replaced operator new), and that one file fails as
 // designed: a picture or animation shows its notice, a mesh or body loads
 // empty without one, and loading goes on with the next file.
+#include "app/world_build.h"
 #include "assets/animation.h"
 #include "assets/asset_files.h"
 #include "assets/asset_tables.h"

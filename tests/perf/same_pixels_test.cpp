@@ -9,6 +9,7 @@
 
 #include "app/frame_loop.h"
 #include "app/sky.h"
+#include "app/world_build.h"
 #include "assets/asset_tables.h"
 #include "assets/mub_model.h"
 #include "characters/character_list.h"

@@ -7,6 +7,7 @@
 
 #include "support/gl_context.h"
 
+#include "app/world_build.h"
 #include "assets/animation.h"
 #include "assets/asset_tables.h"
 #include "assets/image_files.h"

@@ -9,6 +9,7 @@
 
 #include "app/frame_loop.h"
 #include "app/sound_system.h"
+#include "app/world_build.h"
 #include "assets/asset_tables.h"
 #include "platform/backend.h"
 #include "platform/headless.h"

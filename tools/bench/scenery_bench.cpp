@@ -4,6 +4,7 @@
 #include "bench.h"
 
 #include "app/frame_loop.h"
+#include "app/world_build.h"
 #include "assets/asset_tables.h"
 #include "platform/headless.h"
 #include "world/scenery.h"

@@ -4,6 +4,7 @@
 // of each of its animations (drawn by the game's own readers and
 // AnimatedModel in the headless GL context), and a waveform strip of each
 // sound. --every draws all frames of one animation slot for a closer look.
+#include "app/world_build.h"
 #include "assets/animation.h"
 #include "assets/asset_tables.h"
 #include "assets/image_files.h"
