@@ -10,18 +10,8 @@ start_xvfb
 errors=$(mktemp)
 trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null; rm -f "$errors"' EXIT
 
-# In a sanitizer build Mesa's software driver is kept loaded to the end: it
-# is unloaded when the display closes at exit, before LeakSanitizer's check,
-# which could then neither name its frames nor match them against the
-# suppressions of tests/lsan.supp (the allocations it keeps for the window's
-# context, which nothing frees before exit). The sanitizer runtime must stay
-# first in the list of preloaded libraries.
-preload=""
-asan=$(ldd "$game" 2>/dev/null | awk '/libasan/ {print $3}')
-driver=$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n1)
-if [ -n "$asan" ] && [ -n "$driver" ]; then
-  preload="$asan:$driver"
-fi
+# Mesa's driver stays loaded for the leak check (see sanitizer_preload).
+preload=$(sanitizer_preload "$game")
 
 LD_PRELOAD="$preload" "$game" 2>"$errors" &
 pid=$!

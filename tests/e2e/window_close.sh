@@ -13,12 +13,7 @@ start_xvfb
 errors=$(mktemp)
 trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null; rm -f "$errors"' EXIT
 
-preload=""
-asan=$(ldd "$game" 2>/dev/null | awk '/libasan/ {print $3}')
-driver=$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n1)
-if [ -n "$asan" ] && [ -n "$driver" ]; then
-  preload="$asan:$driver"
-fi
+preload=$(sanitizer_preload "$game")
 
 LD_PRELOAD="$preload" "$game" 2>"$errors" &
 pid=$!

@@ -55,3 +55,19 @@ wait_for_exit() {
   done
   return 1
 }
+
+# The libraries to preload into the game ($1) for a clean leak check at exit:
+# in a sanitizer build Mesa's software driver is kept loaded to the end. It is
+# otherwise unloaded when the display closes at exit, before LeakSanitizer's
+# check, which could then neither name its frames nor match them against the
+# suppressions of tests/lsan.supp (the allocations it keeps for the window's
+# context, which nothing frees before exit). The sanitizer runtime must stay
+# first in the list. Prints nothing for a build without sanitizers.
+sanitizer_preload() {
+  local asan driver
+  asan=$(ldd "$1" 2>/dev/null | awk '/libasan/ {print $3}')
+  driver=$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n1)
+  if [ -n "$asan" ] && [ -n "$driver" ]; then
+    echo "$asan:$driver"
+  fi
+}
