@@ -6,13 +6,13 @@
 #include "app/overlay.h"
 #include "app/sky.h"
 #include "app/sound_system.h"
+#include "app/world_build.h"
 #include "assets/asset_tables.h"
 #include "assets/image_files.h"
 #include "characters/character_list.h"
 #include "platform/backend.h"
 #include "world/terrain_drawing.h"
 #include "world/scenery.h"
-#include "app/world_build.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -72,8 +72,6 @@ MubModel* cottageModel = nullptr;
 
 void bindTexture(TextureSlot slot) { glBindTexture(GL_TEXTURE_2D, TextureTable[int(slot)]); }
 
-
-
 void AnimationLibrary::loadTable()
 {
     for (int slot = 0; slot < AnimationSlotCount; ++slot)

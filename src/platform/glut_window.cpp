@@ -2,6 +2,7 @@
 // pacing: the parts of the GLUT back end that go beyond a frame's keys.
 #include "platform/frame_pacing.h"
 #include "platform/glut_window.h"
+#include "platform/real_clock.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -111,11 +112,6 @@ double displayRefreshRate(Display* display)
     return rate;
 }
 
-double monotonicSeconds()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 } // namespace
 
 void installCloseCallback() { glutCloseFunc(onWindowClosed); }
@@ -150,7 +146,7 @@ void startFramePacing()
 
 void paceFrame()
 {
-    const double rest = Pacer.afterSwap(monotonicSeconds());
+    const double rest = Pacer.afterSwap(realClockSeconds());
     if (rest > 0.0)
         std::this_thread::sleep_for(std::chrono::duration<double>(rest));
 }

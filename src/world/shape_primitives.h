@@ -1,7 +1,7 @@
 // Immediate-mode shapes from which the scenery pieces, the orbs and the dragon
 // are built, and the scenery pieces themselves, which compileSceneryLists puts
-// into the asset tables' display lists. Owned by the scenery code. A step is the angular step of a
-// round shape in radians: 1.0 draws it fine, 2.0 coarse.
+// into the asset tables' display lists. Owned by the scenery code. A step is
+// the angular step of a round shape in radians: 1.0 draws it fine, 2.0 coarse.
 #pragma once
 
 void drawTube(float topRadius, float bottomRadius, float step);
