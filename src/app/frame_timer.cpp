@@ -2,22 +2,24 @@
 
 #include "platform/backend.h"
 
-// The clock reports seconds; a frequency of one tick per second keeps the
-// division of the counter explicit without changing the value.
+// The clock counts nanoseconds. The step is the difference of two integer
+// readings, so it is exact to the nanosecond at any session length; only the
+// stored readings are rounded to float.
 FrameTimer::FrameTimer()
 {
-    frequency = 1.0f;
-    const long double now = clockSeconds();
+    frequency = 1e9f;
+    lastTicks = clockNanoseconds();
     deltaSeconds = 0.0f;
-    previous = current = float(now / frequency);
+    previous = current = float(double(lastTicks) / frequency);
 }
 
 void FrameTimer::tick()
 {
+    const int64_t ticks = clockNanoseconds();
     previous = current;
-    const long double seconds = (long double)clockSeconds() / frequency;
-    deltaSeconds = float(seconds - previous);
-    current = float(seconds);
+    current = float(double(ticks) / frequency);
+    deltaSeconds = float(double(ticks - lastTicks) / frequency);
+    lastTicks = ticks;
 }
 
 FrameTimer GameTimer;

@@ -3,6 +3,8 @@
 // headless EGL for tests and tools (headless_backend.cpp). No virtual calls.
 #pragma once
 
+#include <cstdint>
+
 // Presents the finished frame (double buffering) and, for the headless back
 // end, counts it and advances the virtual clock.
 void swapFrameBuffers();
@@ -11,8 +13,9 @@ void swapFrameBuffers();
 // its driver loop calls displayFrame itself.
 void requestRedisplay();
 
-// Monotonic clock in seconds, for the frame timer.
-double clockSeconds();
+// Monotonic clock in integer nanoseconds, for the frame timer: steps are
+// taken from these readings, exact however long the session has run.
+int64_t clockNanoseconds();
 
 // The seed of the world's random generator: the clock for the game, a given
 // number for headless runs.

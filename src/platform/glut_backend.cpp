@@ -134,8 +134,7 @@ void swapFrameBuffers()
 
 void requestRedisplay() { glutPostRedisplay(); }
 
-// Counted from the program's first reading, not from boot: the frame timer
-// keeps single-precision seconds, which are exact enough only while small.
-double clockSeconds() { return realClockSeconds(); }
+// Counted from the program's first reading, not from boot.
+int64_t clockNanoseconds() { return realClockNanoseconds(); }
 
 unsigned worldSeed() { return unsigned(std::time(nullptr)); }

@@ -6,6 +6,7 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -25,11 +26,14 @@ int SurfaceWidth = 0;
 int SurfaceHeight = 0;
 
 unsigned Seed = 1;
-double Step = 1.0 / 30.0;
-double VirtualClock = 0.0;
+// The virtual clock in nanoseconds, as the real one counts.
+int64_t Step = 33333333;
+int64_t VirtualClock = 0;
 int Frames = 0;
 bool Held[int(Key::Count)] = {};
 std::vector<KeyRange> Script;
+
+int64_t nanosecondsOf(double seconds) { return int64_t(std::llround(seconds * 1e9)); }
 
 bool openDisplay()
 {
@@ -79,8 +83,8 @@ bool createHeadlessContext(int width, int height)
 }
 
 void setHeadlessSeed(unsigned seed) { Seed = seed; }
-void setHeadlessStep(double seconds) { Step = seconds; }
-void setHeadlessClock(double seconds) { VirtualClock = seconds; }
+void setHeadlessStep(double seconds) { Step = nanosecondsOf(seconds); }
+void setHeadlessClock(double seconds) { VirtualClock = nanosecondsOf(seconds); }
 int headlessFrameCount() { return Frames; }
 
 void swapFrameBuffers()
@@ -93,7 +97,7 @@ void swapFrameBuffers()
 
 void requestRedisplay() {}
 
-double clockSeconds() { return VirtualClock; }
+int64_t clockNanoseconds() { return VirtualClock; }
 
 unsigned worldSeed() { return Seed; }
 

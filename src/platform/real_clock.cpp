@@ -2,13 +2,13 @@
 
 #include <time.h>
 
-double RealClock::secondsAt(int64_t nanoseconds)
+int64_t RealClock::nanosecondsAt(int64_t nanoseconds)
 {
     if (!started) {
         started = true;
         originNanoseconds = nanoseconds;
     }
-    return double(nanoseconds - originNanoseconds) * 1e-9;
+    return nanoseconds - originNanoseconds;
 }
 
 int64_t monotonicNanoseconds()
@@ -18,10 +18,12 @@ int64_t monotonicNanoseconds()
     return int64_t(now.tv_sec) * 1000000000 + int64_t(now.tv_nsec);
 }
 
-double realClockSeconds()
+int64_t realClockNanoseconds()
 {
     // A function-local record: the frame timer takes its first reading while
     // the program's globals are being constructed, in no set order.
     static RealClock clock;
-    return clock.secondsAt(monotonicNanoseconds());
+    return clock.nanosecondsAt(monotonicNanoseconds());
 }
+
+double realClockSeconds() { return double(realClockNanoseconds()) * 1e-9; }

@@ -25,32 +25,18 @@ TEST(FrameTimer, MeasuresTheTimeBetweenTicks)
     EXPECT_EQ(timer.delta(), 0.0f) << "two ticks at the same reading";
 }
 
-TEST(FrameTimer, SubtractsBeforeRoundingToSinglePrecision)
+TEST(FrameTimer, StepsStayExactSevenDaysIntoASessionOnAMachineUpThirtyDays)
 {
-    // At a large clock value the stored reading is rounded to float, while the
-    // new reading is subtracted in full precision: the delta keeps the part
-    // that the rounding of the previous reading lost.
-    const double start = 100000.123;
-    setHeadlessClock(start);
-    FrameTimer timer;
-    setHeadlessClock(start + 0.001);
-    timer.tick();
-    const long double expected = (long double)(start + 0.001) - (long double)float(start);
-    EXPECT_EQ(timer.delta(), float(expected));
-    EXPECT_NE(timer.delta(), float(float(start + 0.001) - float(start)))
-        << "a float subtraction would lose the millisecond";
-}
-
-TEST(FrameTimer, StepsStayExactWhenTheClocksSourceStartedThirtyDaysAgo)
-{
-    // The game's real clock over a monotonic source that already reads 30
-    // days, as on a machine up that long. Seconds since boot would be kept
-    // as floats a quarter of a second apart; counted from the first reading
-    // every step comes out as the source advanced.
-    constexpr int64_t ThirtyDays = int64_t(30) * 86400 * 1000000000;
+    // The game's real clock over a monotonic source that read 30 days at the
+    // first reading, as on a machine up that long, and a session that has
+    // run for 7 days since. The stored readings are floats a sixteenth of a
+    // second apart by then; every step must still come out as the source
+    // advanced.
+    constexpr int64_t Day = int64_t(86400) * 1000000000;
     RealClock clock;
-    int64_t source = ThirtyDays + 123456789;
-    EXPECT_EQ(clock.secondsAt(source), 0.0) << "the first reading is the origin";
+    int64_t source = 30 * Day + 123456789;
+    EXPECT_EQ(clock.nanosecondsAt(source), 0) << "the first reading is the origin";
+    source += 7 * Day + 987654321;
     setHeadlessClock(clock.secondsAt(source));
     FrameTimer timer;
 
@@ -60,8 +46,10 @@ TEST(FrameTimer, StepsStayExactWhenTheClocksSourceStartedThirtyDaysAgo)
         source += step;
         setHeadlessClock(clock.secondsAt(source));
         timer.tick();
-        ASSERT_NEAR(timer.delta(), double(step) * 1e-9, 1e-5) << "frame " << frame;
+        ASSERT_NEAR(timer.delta(), double(step) * 1e-9, 1e-7) << "frame " << frame;
     }
-    EXPECT_NEAR(clock.secondsAt(source), double(source - ThirtyDays - 123456789) * 1e-9, 1e-12)
+    EXPECT_EQ(clock.nanosecondsAt(source), source - 30 * Day - 123456789)
         << "the origin stays at the first reading";
+    EXPECT_NEAR(timer.current, double(source - 30 * Day - 123456789) * 1e-9, 0.04)
+        << "the stored reading is still the time since the start, rounded";
 }

@@ -18,7 +18,7 @@
 #include <cstdlib>
 
 // The game's back end reads the real clock exactly so (glut_backend.cpp).
-double clockSeconds() { return realClockSeconds(); }
+int64_t clockNanoseconds() { return realClockNanoseconds(); }
 
 namespace {
 
