@@ -6,13 +6,24 @@
 #   PREFIX/share/applications/thornwick.desktop, the icon under
 #   PREFIX/share/icons/hicolor/, the AppStream metadata under
 #   PREFIX/share/metainfo/, thornwick(6) under PREFIX/share/man/man6/, and
-#   the copyright and changelog under PREFIX/share/doc/thornwick/.
+#   the copyright and changelog under PREFIX/share/doc/thornwick/ and again
+#   under PREFIX/share/doc/thornwick-data/.
 # The package installs with PREFIX=/usr; `make install` defaults to /usr/local.
+#
+# Debian splits a game in two, and so do the install components: `data` is
+# the content, whose files every architecture reads alike (package
+# thornwick-data, Architecture: all, with its own copyright and changelog
+# under share/doc/thornwick-data); everything else is the component `game`
+# (package thornwick, which depends on that very version of thornwick-data).
+# `game` is the default, so an install() that names no component still ends
+# up in a package.
 include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME game)
 
 set(THORNWICK_GAMES_DIR games)
 set(THORNWICK_CONTENT_SUBDIR ${CMAKE_INSTALL_DATAROOTDIR}/games/thornwick)
 set(THORNWICK_DOC_SUBDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/thornwick)
+set(THORNWICK_DATA_DOC_SUBDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/thornwick-data)
 set(THORNWICK_METAINFO_ID invalid.thornwick.thornwick)
 set(THORNWICK_DEB_RELEASE 1)
 set(THORNWICK_DEB_VERSION ${PROJECT_VERSION}-${THORNWICK_DEB_RELEASE})
@@ -50,8 +61,10 @@ install(CODE "
       COMMAND_ERROR_IS_FATAL ANY)
   endif()")
 install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/thornwick DESTINATION ${THORNWICK_GAMES_DIR})
-install(DIRECTORY ${THORNWICK_RUN_DIR}/ DESTINATION ${THORNWICK_CONTENT_SUBDIR}
-        PATTERN ".*" EXCLUDE)
+# The content's three folders by name: the run directory also gathers what
+# the tests leave there (SDL's disk audio driver writes sdlaudio.raw).
+install(DIRECTORY ${THORNWICK_RUN_DIR}/Images ${THORNWICK_RUN_DIR}/Data ${THORNWICK_RUN_DIR}/Sounds
+        DESTINATION ${THORNWICK_CONTENT_SUBDIR} COMPONENT data PATTERN ".*" EXCLUDE)
 
 # The desktop entry names the launcher by its installed path, which is known
 # only at install time (cmake --install --prefix may change it).
@@ -68,22 +81,49 @@ install(FILES ${install_docs}/thornwick.6.gz ${install_docs}/thornwick-game.6.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/man/man6)
 install(FILES ${PROJECT_SOURCE_DIR}/data/copyright ${install_docs}/changelog.Debian.gz
         DESTINATION ${THORNWICK_DOC_SUBDIR})
-# Lintian's notes on the package go only where Debian packages live (the
-# package installs into /usr; a make install into /usr/local does not get them).
-install(CODE "
-  if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
-    file(INSTALL \"${PROJECT_SOURCE_DIR}/data/lintian-overrides\"
-      DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides\"
-      RENAME thornwick)
-  endif()")
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright ${install_docs}/changelog.Debian.gz
+        DESTINATION ${THORNWICK_DATA_DOC_SUBDIR} COMPONENT data)
+# Lintian's notes on each package go only where Debian packages live (the
+# packages install into /usr; a make install into /usr/local does not get them).
+function(thornwick_install_lintian_overrides component package)
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      file(INSTALL \"${PROJECT_SOURCE_DIR}/data/lintian-overrides\"
+        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides\"
+        RENAME ${package})
+    endif()" COMPONENT ${component})
+endfunction()
+thornwick_install_lintian_overrides(game thornwick)
+thornwick_install_lintian_overrides(data thornwick-data)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME thornwick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${THORNWICK_DEB_RELEASE})
 set(CPACK_PACKAGE_CONTACT "Thornwick maintainers <maintainers@thornwick.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "third-person 3D game of exploration and combat")
-set(CPACK_PACKAGE_DESCRIPTION "Thornwick is a single-player, third-person 3D game of exploration and
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+# One package per component.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL game data)
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME thornwick)
+set(CPACK_DEBIAN_DATA_PACKAGE_NAME thornwick-data)
+set(CPACK_DEBIAN_DATA_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DATA_PACKAGE_SOURCE thornwick)
+# The game reads the content's files by name and layout, which change with
+# the generator: it takes only the content of its own version.
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "thornwick-data (= ${THORNWICK_DEB_VERSION})")
+# dpkg-shlibdeps adds the libraries the game links; the Mesa GLX driver
+# comes with libgl1 (through libglx0).
+set(CPACK_DEBIAN_GAME_PACKAGE_SHLIBDEPS ON)
+# Each package's first line is its own synopsis (CPack puts
+# CPACK_PACKAGE_DESCRIPTION_SUMMARY, when set, before every package's text).
+set(CPACK_DEBIAN_GAME_DESCRIPTION "third-person 3D game of exploration and combat
+Thornwick is a single-player, third-person 3D game of exploration and
 combat. Every run grows a new world of hills, water, forests and walled
 villages, peopled by villagers, orcs, goblins, zombies, dragons, birds and
 spreading fire.
@@ -91,12 +131,8 @@ spreading fire.
 You walk, fight, swim and change shape while a short quest plays out: find a
 key in one of the four walled villages, survive the orcs that come for you,
 and do it again. It needs an X display with OpenGL.")
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps names the libraries the game links; the Mesa GLX driver
-# comes with libgl1 (through libglx0).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_DATA_DESCRIPTION "third-person 3D game of exploration and combat (content)
+The pictures, meshes, skeletons, animations and sounds of Thornwick, a
+single-player, third-person 3D game of exploration and combat. Thornwick's
+own generator makes all of them when it is built.")
 include(CPack)
