@@ -1,10 +1,15 @@
 #include "app/sound_system.h"
 
+#include "platform/content_file.h"
+#include "platform/sound_driver.h"
+
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 SoundSystem Sound;
 
@@ -128,20 +133,48 @@ int mixerVolume(float volume)
     return static_cast<int>(volume * MIX_MAX_VOLUME + 0.5f);
 }
 
+// The one line a player without a sound device sees; SDL's reason says which
+// driver failed and how.
+void reportNoSound()
+{
+    std::fprintf(stderr, "thornwick: running without sound (%s)\n", SDL_GetError());
+}
+
+// The mixer decodes from the bytes our own reader took, so it never reads a
+// stream without end; it keeps its own copy of the samples.
+Mix_Chunk* readSound(const char* fileName)
+{
+    std::string bytes;
+    ContentFailure failure = readContentFile(fileName, SoundFileLimit, bytes);
+    Mix_Chunk* chunk = nullptr;
+    if (failure == ContentFailure::None) {
+        chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
+        if (!chunk)
+            failure = ContentFailure::WrongFormat;
+    }
+    if (failure != ContentFailure::None)
+        reportContentFailure(fileName, failure);
+    return chunk;
+}
+
 } // namespace
 
 void SoundSystem::init()
 {
     if (opened)
         return;
+    quietSoundDriverMessages();
     result = SDL_InitSubSystem(SDL_INIT_AUDIO);
-    if (result != 0)
+    if (result != 0) {
+        reportNoSound();
         return;
+    }
     // Floating-point mixing whatever the device takes: SDL converts the
     // limited mix to the device's own format.
     result = Mix_OpenAudioDevice(44100, AUDIO_F32SYS, 2, 1024, nullptr,
                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (result != 0) {
+        reportNoSound();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
@@ -159,7 +192,7 @@ void SoundSystem::load(const char* fileName, SoundSlot slot)
     // A channel may still be playing the sound this slot held.
     if (sounds[index])
         replaced.push_back(sounds[index]);
-    sounds[index] = Mix_LoadWAV(fileName);
+    sounds[index] = readSound(fileName);
     result = sounds[index] ? 0 : -1;
 }
 

@@ -3,8 +3,8 @@
 #include "assets/asset_tables.h"
 #include "platform/notice.h"
 
-#include <fstream>
 #include <new>
+#include <sstream>
 
 namespace {
 
@@ -24,36 +24,43 @@ bool readMatrices(std::istream& in, uint32_t count, std::vector<Matrix4>& into)
     return true;
 }
 
-void readFrames(std::istream& in, std::vector<AnimationFrame>& frames)
+// What the game treats as a file it could not open: nothing of it was read.
+bool cannotBeOpened(ContentFailure failure)
+{
+    return failure == ContentFailure::Missing || failure == ContentFailure::NotRegular ||
+           failure == ContentFailure::Unreadable;
+}
+
+ContentFailure readFrames(std::istream& in, std::vector<AnimationFrame>& frames)
 {
     uint32_t frameCount = 0;
     if (!readU32(in, frameCount))
-        return;
+        return ContentFailure::Truncated;
     frames.reserve(boundedCount(in, frameCount, SmallestFrameBytes));
     for (uint32_t f = 0; f < frameCount; ++f) {
         double time = 0.0;
         in.read(reinterpret_cast<char*>(&time), sizeof time);
         if (in.gcount() != std::streamsize(sizeof time))
-            return;
+            return ContentFailure::Truncated;
         AnimationFrame& frame = frames.emplace_back();
         frame.time = time;
         uint32_t matrixCount = 0;
         if (!readU32(in, matrixCount) || !readMatrices(in, matrixCount, frame.matrices))
-            return;
+            return ContentFailure::Truncated;
     }
+    return ContentFailure::None;
 }
 
 }
 
-bool Animation::read(std::istream& in)
+ContentFailure Animation::read(std::istream& in)
 {
     try {
-        readFrames(in, frames);
-        return true;
+        return readFrames(in, frames);
     } catch (const std::bad_alloc&) {
         frames.clear();
         frames.shrink_to_fit();
-        return false;
+        return ContentFailure::OutOfMemory;
     }
 }
 
@@ -70,10 +77,17 @@ Animation* AnimationLibrary::load(const char* fileName)
             return animation.get();
     Animation* animation = loaded.emplace_back(std::make_unique<Animation>()).get();
     animation->fileName = fileName;
+    std::istringstream in;
+    ContentFailure failure = openModelFile(fileName, in);
+    if (failure == ContentFailure::None)
+        failure = animation->read(in);
+    if (failure == ContentFailure::None)
+        return animation;
+    reportContentFailure(fileName, failure);
     // A file that cannot be opened, or whose frames the memory left cannot
-    // hold, shows the animation notice and stays with no frames.
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in || !animation->read(in))
+    // hold, shows the animation notice and stays with no frames; a damaged
+    // one keeps what it holds, and one too large holds nothing.
+    if (cannotBeOpened(failure) || failure == ContentFailure::OutOfMemory)
         showNotice("FileMissing!", std::string("Failed to load animation ") + fileName);
     return animation;
 }

@@ -20,9 +20,9 @@ struct Skeleton {
     std::string fileName;
 
     // Reads a bones file's part count and parts, touching no GL; parts the
-    // stream does not hold are not made, and when the memory runs out no
-    // part is kept.
-    void read(std::istream& in);
+    // stream does not hold are not made (Truncated), and when the memory
+    // runs out no part is kept (OutOfMemory).
+    ContentFailure read(std::istream& in);
     void compileParts();
 };
 
@@ -40,9 +40,9 @@ struct Animation {
     std::string fileName;
 
     // Reads an animation file's frames; a short stream keeps the frames
-    // whose time was read and the matrices read whole. Returns false only
-    // when the memory ran out, leaving no frames.
-    bool read(std::istream& in);
+    // whose time was read and the matrices read whole (Truncated). When the
+    // memory runs out no frame is kept (OutOfMemory).
+    ContentFailure read(std::istream& in);
 };
 
 enum AnimationSlot : int;
@@ -52,8 +52,9 @@ struct AnimationLibrary {
     Animation* table[28] = {};
 
     static AnimationLibrary& instance();
-    // Finds the animation by its path, byte for byte, or reads it; a missing
-    // file shows its notice once and stays as an animation with no frames.
+    // Finds the animation by its path, byte for byte, or reads it; a file
+    // that cannot be opened shows its notice once and stays as an animation
+    // with no frames. Every file that fails is named on standard error.
     Animation* load(const char* fileName);
     void loadTable();
     Animation* get(AnimationSlot slot) const;

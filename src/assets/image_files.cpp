@@ -6,8 +6,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <new>
+#include <sstream>
+#include <utility>
 
 GLuint TextureTable[TextureCount];
 
@@ -74,14 +75,14 @@ bool readPixelBlockOrThrow(std::istream& in, uint64_t size, std::vector<uint8_t>
 // A real file can hold more than the memory left. Then this one picture
 // fails like any unreadable one: the loader shows its notice and loading
 // goes on with the next file.
-bool readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
+ContentFailure readPixelBlock(std::istream& in, uint64_t size, std::vector<uint8_t>& pixels)
 {
     try {
-        return readPixelBlockOrThrow(in, size, pixels);
+        return readPixelBlockOrThrow(in, size, pixels) ? ContentFailure::None : ContentFailure::Truncated;
     } catch (const std::bad_alloc&) {
         pixels.clear();
         pixels.shrink_to_fit();
-        return false;
+        return ContentFailure::OutOfMemory;
     }
 }
 
@@ -95,16 +96,25 @@ uint64_t paddedBgrBytes(int32_t width, int32_t height)
     return row * uint64_t(std::llabs(int64_t(height)));
 }
 
-bool fail(BmpImage& image)
+template <typename Image>
+bool fail(Image& image, ContentFailure why)
 {
     image.pixels.clear();
+    image.failure = why;
     return false;
 }
 
-bool fail(TgaImage& image)
+// A picture file read whole, within its kind's limit, then taken apart by
+// the stream reader.
+template <typename Image>
+bool readPictureFile(const char* fileName, Image& image, bool (*readStream)(std::istream&, Image&))
 {
-    image.pixels.clear();
-    return false;
+    std::string bytes;
+    const ContentFailure failure = readContentFile(fileName, PictureFileLimit, bytes);
+    if (failure != ContentFailure::None)
+        return fail(image, failure);
+    std::istringstream in(std::move(bytes));
+    return readStream(in, image);
 }
 
 void setTextureParameters()
@@ -120,49 +130,50 @@ void setTextureParameters()
 bool readBmp(std::istream& in, BmpImage& image)
 {
     image.pixels.clear();
+    image.failure = ContentFailure::None;
     uint8_t header[14];
-    if (!readExactly(in, header, sizeof header) || header[0] != 'B' || header[1] != 'M')
-        return fail(image);
+    if (!readExactly(in, header, sizeof header))
+        return fail(image, ContentFailure::Truncated);
+    if (header[0] != 'B' || header[1] != 'M')
+        return fail(image, ContentFailure::WrongFormat);
 
     // The info block runs from the end of the header to the pixel data; only
     // its first 24 bytes matter, the rest is skipped but must be there.
     uint32_t pixelOffset = littleU32(header + 10);
     if (pixelOffset < 14 + 24)
-        return fail(image);
+        return fail(image, ContentFailure::WrongFormat);
     uint8_t info[24];
     if (!readExactly(in, info, sizeof info))
-        return fail(image);
+        return fail(image, ContentFailure::Truncated);
     std::streamsize rest = std::streamsize(pixelOffset - 14 - 24);
     if (rest > 0 && in.ignore(rest).gcount() != rest)
-        return fail(image);
+        return fail(image, ContentFailure::Truncated);
 
     image.width = int32_t(littleU32(info + 4));
     image.height = int32_t(littleU32(info + 8));
     if (littleU16(info + 14) != 24)
-        return fail(image);
+        return fail(image, ContentFailure::WrongFormat);
 
     uint64_t blockSize = littleU32(info + 20);
     if (blockSize == 0) {
         int64_t rowBytes = (int64_t(image.width) * 24 + 7) / 8;
         if (rowBytes < 0)
-            return fail(image);
+            return fail(image, ContentFailure::WrongFormat);
         blockSize = uint64_t(std::llabs(int64_t(image.height))) * uint64_t(rowBytes);
     }
     // The upload reads whole padded rows; a smaller block would be read past
     // its end.
     if (blockSize < paddedBgrBytes(image.width, image.height))
-        return fail(image);
-    if (!readPixelBlock(in, blockSize, image.pixels))
-        return fail(image);
+        return fail(image, ContentFailure::WrongFormat);
+    const ContentFailure pixels = readPixelBlock(in, blockSize, image.pixels);
+    if (pixels != ContentFailure::None)
+        return fail(image, pixels);
     return true;
 }
 
 bool readBmp(const char* fileName, BmpImage& image)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return fail(image);
-    return readBmp(in, image);
+    return readPictureFile<BmpImage>(fileName, image, readBmp);
 }
 
 bool readTga(std::istream& in, TgaImage& image)
@@ -170,7 +181,7 @@ bool readTga(std::istream& in, TgaImage& image)
     image = TgaImage{};
     uint8_t header[18];
     if (!readExactly(in, header, sizeof header))
-        return fail(image);
+        return fail(image, ContentFailure::Truncated);
     image.width = littleU16(header + 12);
     image.height = littleU16(header + 14);
     int bytesPerPixel = 0;
@@ -191,20 +202,18 @@ bool readTga(std::istream& in, TgaImage& image)
         image.pixelFormat = GL_BGRA_EXT;
         break;
     default:
-        return fail(image);
+        return fail(image, ContentFailure::WrongFormat);
     }
     uint64_t blockSize = uint64_t(image.width) * uint64_t(image.height) * uint64_t(bytesPerPixel);
-    if (!readPixelBlock(in, blockSize, image.pixels))
-        return fail(image);
+    const ContentFailure pixels = readPixelBlock(in, blockSize, image.pixels);
+    if (pixels != ContentFailure::None)
+        return fail(image, pixels);
     return true;
 }
 
 bool readTga(const char* fileName, TgaImage& image)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return fail(image);
-    return readTga(in, image);
+    return readPictureFile<TgaImage>(fileName, image, readTga);
 }
 
 void loadBmpTexture(const char* fileName, GLuint* table, int slot)
@@ -212,6 +221,7 @@ void loadBmpTexture(const char* fileName, GLuint* table, int slot)
     glBindTexture(GL_TEXTURE_2D, table[slot]);
     BmpImage image;
     if (!readBmp(fileName, image)) {
+        reportContentFailure(fileName, image.failure);
         showNotice(fileName, ImageFailureCaption);
         return;
     }
@@ -228,6 +238,7 @@ void loadTgaTexture(const char* fileName, GLuint* table, int slot)
     glBindTexture(GL_TEXTURE_2D, table[slot]);
     TgaImage image;
     if (!readTga(fileName, image)) {
+        reportContentFailure(fileName, image.failure);
         showNotice(fileName, ImageFailureCaption);
         return;
     }

@@ -4,6 +4,8 @@
 // stream or a path and touch no GL, so they can be exercised without one.
 #pragma once
 
+#include "platform/content_file.h"
+
 #include <GL/gl.h>
 
 #include <cstdint>
@@ -17,6 +19,7 @@ struct BmpImage {
     std::vector<uint8_t> pixels;   // blue, green, red rows in file order; empty on failure
     int32_t width = 0;
     int32_t height = 0;
+    ContentFailure failure = ContentFailure::None;   // why the last read failed
 };
 
 struct TgaImage {
@@ -25,17 +28,20 @@ struct TgaImage {
     int height = 0;
     GLint internalFormat = GL_RGB8;
     GLenum pixelFormat = GL_BGR_EXT;
+    ContentFailure failure = ContentFailure::None;
 };
 
-// Both readers return false, with no pixels, for anything they do not
-// accept, including a pixel block shorter than what the upload will read.
+// Both readers return false, with no pixels and the reason in failure, for
+// anything they do not accept, including a pixel block shorter than what the
+// upload will read. Given a path they read only a regular file of at most
+// PictureFileLimit bytes.
 bool readBmp(std::istream& in, BmpImage& image);
 bool readBmp(const char* fileName, BmpImage& image);
 bool readTga(std::istream& in, TgaImage& image);
 bool readTga(const char* fileName, TgaImage& image);
 
 // Bind table[slot], read the file and upload it; a failure shows the notice
-// (text: the file name as passed, caption "BMPOrvel") and leaves the slot's
-// image as it was.
+// (text: the file name as passed, caption "BMPOrvel"), names the file and
+// the reason on standard error, and leaves the slot's image as it was.
 void loadBmpTexture(const char* fileName, GLuint* table, int slot);
 void loadTgaTexture(const char* fileName, GLuint* table, int slot);

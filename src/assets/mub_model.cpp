@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <fstream>
 #include <new>
+#include <utility>
 
 static_assert(std::endian::native == std::endian::little,
               "the mesh and animation files are little-endian and read in place");
@@ -17,6 +17,15 @@ bool readU32(std::istream& in, uint32_t& value)
     value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
             uint32_t(bytes[3]) << 24;
     return true;
+}
+
+ContentFailure openModelFile(const char* fileName, std::istringstream& in)
+{
+    std::string bytes;
+    const ContentFailure failure = readContentFile(fileName, ModelFileLimit, bytes);
+    if (failure == ContentFailure::None)
+        in.str(std::move(bytes));
+    return failure;
 }
 
 size_t boundedCount(std::istream& in, uint64_t count, size_t elementBytes)
@@ -38,45 +47,59 @@ namespace {
 // fails the stream.
 constexpr std::streamsize NameLineBuffer = 255;
 
+// False when the stream ended before `count` elements.
 template <size_t N>
-void readElements(std::istream& in, uint32_t count, std::vector<std::array<float, N>>& into)
+bool readElements(std::istream& in, uint32_t count, std::vector<std::array<float, N>>& into)
 {
     into.reserve(boundedCount(in, count, sizeof(float) * N));
     std::array<float, N> element;
     for (uint32_t i = 0; i < count; ++i) {
         in.read(reinterpret_cast<char*>(element.data()), sizeof element);
         if (in.gcount() != std::streamsize(sizeof element))
-            return;
+            return false;
         into.push_back(element);
     }
+    return true;
 }
 
-void readMesh(std::istream& in, MubModel& model)
+// A name line that fills the buffer without its line feed is too long; one
+// that meets the end of the stream is cut short.
+ContentFailure readNameLine(std::istream& in)
 {
     char name[NameLineBuffer];
     in.getline(name, NameLineBuffer);
+    if (in)
+        return ContentFailure::None;
+    return in.eof() ? ContentFailure::Truncated : ContentFailure::WrongFormat;
+}
+
+ContentFailure readMesh(std::istream& in, MubModel& model)
+{
+    const ContentFailure name = readNameLine(in);
+    if (name != ContentFailure::None)
+        return name;
     uint32_t count = 0;
-    if (!in || !readU32(in, count))
-        return;
-    readElements(in, count, model.positions);
-    readElements(in, count, model.normals);
-    readElements(in, count, model.texCoords);
+    if (!readU32(in, count))
+        return ContentFailure::Truncated;
+    bool whole = readElements(in, count, model.positions);
+    whole = readElements(in, count, model.normals) && whole;
+    whole = readElements(in, count, model.texCoords) && whole;
     // A vertex is whole only with all three of its parts.
-    size_t whole = std::min({model.positions.size(), model.normals.size(), model.texCoords.size()});
-    model.positions.resize(whole);
-    model.normals.resize(whole);
-    model.texCoords.resize(whole);
+    size_t vertices = std::min({model.positions.size(), model.normals.size(), model.texCoords.size()});
+    model.positions.resize(vertices);
+    model.normals.resize(vertices);
+    model.texCoords.resize(vertices);
+    return whole ? ContentFailure::None : ContentFailure::Truncated;
 }
 
 }
 
-bool MubModel::read(std::istream& in)
+ContentFailure MubModel::read(std::istream& in)
 {
     // A mesh larger than the memory left loads empty, as one that cannot be
     // read does, and the game goes on without it.
     try {
-        readMesh(in, *this);
-        return true;
+        return readMesh(in, *this);
     } catch (const std::bad_alloc&) {
         positions.clear();
         positions.shrink_to_fit();
@@ -84,16 +107,19 @@ bool MubModel::read(std::istream& in)
         normals.shrink_to_fit();
         texCoords.clear();
         texCoords.shrink_to_fit();
-        return false;
+        return ContentFailure::OutOfMemory;
     }
 }
 
 void MubModel::readFile(const char* name, bool buildList, bool mirrorZ)
 {
     fileName = name;
-    std::ifstream in(name, std::ios::binary);
-    if (in)
-        read(in);
+    std::istringstream in;
+    ContentFailure failure = openModelFile(name, in);
+    if (failure == ContentFailure::None)
+        failure = read(in);
+    if (failure != ContentFailure::None)
+        reportContentFailure(name, failure);
     if (mirrorZ)
         flipZ();
     if (buildList)

@@ -1,44 +1,45 @@
 #include "assets/animation.h"
 
-#include <fstream>
 #include <new>
+#include <sstream>
 
 namespace {
 
-// False when the memory ran out for the part list or for a part.
-bool readParts(std::istream& in, std::vector<std::unique_ptr<MubModel>>& parts)
+ContentFailure readParts(std::istream& in, std::vector<std::unique_ptr<MubModel>>& parts)
 {
     uint32_t count = 0;
     if (!readU32(in, count))
-        return true;
+        return ContentFailure::Truncated;
     // The smallest part is a line feed and a zero count.
     parts.reserve(boundedCount(in, count, 5));
     while (parts.size() < count && in.peek() != std::char_traits<char>::eof()) {
         auto part = std::make_unique<MubModel>();
-        if (!part->read(in))
-            return false;
+        const ContentFailure failure = part->read(in);
+        if (failure == ContentFailure::OutOfMemory)
+            return failure;
         parts.push_back(std::move(part));
-        if (!in)
-            break;
+        if (failure != ContentFailure::None)
+            return failure;
     }
-    return true;
+    return parts.size() < count ? ContentFailure::Truncated : ContentFailure::None;
 }
 
 }
 
-void Skeleton::read(std::istream& in)
+ContentFailure Skeleton::read(std::istream& in)
 {
     // A body larger than the memory left loads with no parts, as a bones
     // file that cannot be read does; its characters draw nothing.
-    bool whole = false;
+    ContentFailure failure = ContentFailure::OutOfMemory;
     try {
-        whole = readParts(in, parts);
+        failure = readParts(in, parts);
     } catch (const std::bad_alloc&) {
     }
-    if (!whole) {
+    if (failure == ContentFailure::OutOfMemory) {
         parts.clear();
         parts.shrink_to_fit();
     }
+    return failure;
 }
 
 void Skeleton::compileParts()
@@ -65,9 +66,12 @@ Skeleton* SkeletonCache::get(const char* fileName)
             return skeleton;
     auto* skeleton = new Skeleton;
     skeleton->fileName = fileName;
-    std::ifstream in(fileName, std::ios::binary);
-    if (in)
-        skeleton->read(in);
+    std::istringstream in;
+    ContentFailure failure = openModelFile(fileName, in);
+    if (failure == ContentFailure::None)
+        failure = skeleton->read(in);
+    if (failure != ContentFailure::None)
+        reportContentFailure(fileName, failure);
     skeleton->compileParts();
     skeletons.push_back(skeleton);
     return skeleton;

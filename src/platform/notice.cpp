@@ -1,7 +1,6 @@
 #include "platform/notice.h"
 
 #include <SDL2/SDL.h>
-#include <cstdio>
 
 namespace {
 bool DialogsEnabled = false;
@@ -13,10 +12,8 @@ void enableNoticeDialogs(bool enabled) { DialogsEnabled = enabled; }
 void showNotice(const std::string& text, const std::string& caption)
 {
     Recorded.push_back({text, caption});
-    if (DialogsEnabled &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
-        return;
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    if (DialogsEnabled)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
 }
 
 const std::vector<Notice>& recordedNotices() { return Recorded; }

@@ -1,6 +1,6 @@
-// Modal notices for load failures. The game shows a blocking message box
-// when a display is available; headless runs and tests write the caption and
-// text to standard error and record them so tests can read them back.
+// Modal notices for load failures. The game shows a blocking message box;
+// every notice is also recorded so tests can read them back. What failed
+// and why is named on standard error by the loader, not here.
 #pragma once
 
 #include <string>

@@ -76,11 +76,17 @@ TEST(BmpReader, RejectsOtherDepthsShortPartsAndMissingFiles)
     EXPECT_FALSE(readBmpBytes(bmpFile(2, 2, fourColours(), 16, 32), image));
     EXPECT_TRUE(image.pixels.empty());
     EXPECT_FALSE(readBmpBytes(bmpFile(2, 2, fourColours(), 16, 8), image));
+    EXPECT_EQ(image.failure, ContentFailure::WrongFormat);
     EXPECT_FALSE(readBmp("no/such/file.bmp", image));
+    EXPECT_EQ(image.failure, ContentFailure::Missing);
+    EXPECT_FALSE(readBmp(".", image)) << "a directory";
+    EXPECT_EQ(image.failure, ContentFailure::NotRegular);
     EXPECT_FALSE(readBmpBytes("BM", image));
+    EXPECT_EQ(image.failure, ContentFailure::Truncated);
     std::string wrongMagic = bmpFile(2, 2, fourColours(), 16);
     wrongMagic[0] = 'X';
     EXPECT_FALSE(readBmpBytes(wrongMagic, image));
+    EXPECT_EQ(image.failure, ContentFailure::WrongFormat);
     // Pixel offset leaving an info block under 24 bytes.
     EXPECT_FALSE(readBmpBytes(bmpFile(2, 2, fourColours(), 16, 24, 20), image));
     // Info block cut short by the end of the file.
@@ -171,6 +177,7 @@ TEST(TgaReader, RejectsOtherDepthsShortFilesAndShortPixelBlocks)
     EXPECT_FALSE(readTgaBytes(tgaFile(1, 1, 24, "").substr(0, 17), image));
     EXPECT_FALSE(readTga("no/such/file.tga", image));
     EXPECT_FALSE(readTgaBytes(tgaFile(2, 2, 24, bytesOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})), image));
+    EXPECT_EQ(image.failure, ContentFailure::Truncated);
     EXPECT_TRUE(image.pixels.empty());
     // 65535 x 65535 x 4 bytes claimed by a header with nothing after it.
     EXPECT_FALSE(readTgaBytes(tgaFile(65535, 65535, 32, bytesOf({1, 2, 3, 4})), image));

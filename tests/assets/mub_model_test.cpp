@@ -74,7 +74,7 @@ TEST(MeshReader, ReadsNameLineCountAndTheThreeArrays)
     // 255 bytes before the line feed fail the stream: the model is empty.
     std::istringstream tooLong(meshBytes(std::string(255, 'n'), triangle()));
     MubModel empty;
-    empty.read(tooLong);
+    EXPECT_EQ(empty.read(tooLong), ContentFailure::WrongFormat);
     EXPECT_TRUE(empty.positions.empty());
     EXPECT_TRUE(empty.normals.empty());
     EXPECT_TRUE(empty.texCoords.empty());
@@ -97,7 +97,9 @@ TEST(MeshReader, TruncatedFilesKeepTheVerticesReadWhole)
         {header + 2, 0},
     };
     for (const Cut& cut : cuts) {
-        MubModel model = readMesh(whole.substr(0, cut.keep));
+        std::istringstream in(whole.substr(0, cut.keep));
+        MubModel model;
+        EXPECT_EQ(model.read(in), ContentFailure::Truncated) << "cut at " << cut.keep;
         EXPECT_EQ(model.positions.size(), cut.vertices) << "cut at " << cut.keep;
         EXPECT_EQ(model.normals.size(), cut.vertices);
         EXPECT_EQ(model.texCoords.size(), cut.vertices);

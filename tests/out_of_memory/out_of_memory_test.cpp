@@ -154,9 +154,9 @@ TEST_F(OutOfMemory, MeshesAndBodiesTooLargeForTheMemoryLeftLoadEmptyWithoutANoti
     EXPECT_EQ(ModelCache::get(small.c_str(), true, false)->positions.size(), 3u);
 
     MubModel fromStream;
-    EXPECT_FALSE(fromStream.read(bigStream)) << "the reader does not say the memory ran out";
+    EXPECT_EQ(fromStream.read(bigStream), ContentFailure::OutOfMemory);
     EXPECT_TRUE(fromStream.positions.empty());
-    EXPECT_TRUE(fromStream.read(smallStream));
+    EXPECT_EQ(fromStream.read(smallStream), ContentFailure::None);
 
     EXPECT_TRUE(SkeletonCache::get(bones.c_str())->parts.empty()) << "a body keeps the parts before the large one";
     EXPECT_TRUE(SkeletonCache::get(manyParts.c_str())->parts.empty());
@@ -191,7 +191,7 @@ TEST_F(OutOfMemory, AnimationsTooLargeForTheMemoryLeftShowTheirNoticeOnceAndHave
     EXPECT_EQ(notices[1].caption, "Failed to load animation " + manyFrames);
 
     Animation fromStream;
-    EXPECT_FALSE(fromStream.read(stream)) << "the reader does not say the memory ran out";
+    EXPECT_EQ(fromStream.read(stream), ContentFailure::OutOfMemory);
     EXPECT_TRUE(fromStream.frames.empty());
 }
 

@@ -1,12 +1,19 @@
-// The game against missing and damaged content: every case runs the headless
-// game (reliability_game_runner) in a scratch directory, as its own process,
-// so that each starts with empty caches and a world not yet built, and so
-// that a crash or a sanitizer report fails only that case.
+// The game against missing, damaged and hostile content: every case runs the
+// headless game (reliability_game_runner) in a scratch directory, as its own
+// process, so that each starts with empty caches and a world not yet built,
+// and so that a crash, a hang or a sanitizer report fails only that case.
+// Every run ends with Escape, which must end the game with status 0.
 #include "support/gl_context.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <cstdio>
@@ -30,9 +37,28 @@ struct ShownNotice {
 struct GameRun {
     int status = -1;     // exit status; 128 + signal when killed
     int frames = 0;
+    double runningAfter = -1.0;  // seconds to the first running frame
+    long peakKiB = 0;            // the largest resident size of the run
     std::vector<ShownNotice> notices;
     std::string errors;  // standard error
+    std::vector<std::string> failedFiles;  // its "thornwick: FILE: REASON" lines, sorted
 };
+
+std::vector<std::string> contentFailureLines(const std::string& errors)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(errors);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("thornwick: ", 0) == 0 && line.find("running without sound") == std::string::npos)
+            lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string failedFileLine(const std::string& file, const std::string& reason)
+{
+    return "thornwick: " + file + ": " + reason;
+}
 
 std::string readWhole(const std::string& path)
 {
@@ -68,11 +94,18 @@ GameRun runGame(const std::string& dir, int frames)
                 {text.substr(7, tab - 7), tab == std::string::npos ? "" : text.substr(tab + 1)});
         } else if (text.rfind("frames ", 0) == 0) {
             run.frames = std::atoi(text.c_str() + 7);
+        } else if (text.rfind("running after ", 0) == 0) {
+            run.runningAfter = std::atof(text.c_str() + 14);
         }
     }
     const int raw = pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+    // Each case runs in a test process of its own, so its children are this run.
+    rusage children {};
+    getrusage(RUSAGE_CHILDREN, &children);
+    run.peakKiB = children.ru_maxrss;
     run.errors = readWhole(errorFile);
+    run.failedFiles = contentFailureLines(run.errors);
     return run;
 }
 
@@ -128,20 +161,34 @@ TEST(MissingContent, ShowsEveryImageAndAnimationNoticeInOrderAndRuns1000Frames)
     }
     ASSERT_EQ(expected.size(), 19u + 28u);
 
+    // Every content file the game reads, whatever its kind, is named once;
+    // the key's jingle is read only when a key is found.
+    std::vector<std::string> named;
+    for (const char* dir : {"Images", "Data", "Sounds"})
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(THORNWICK_RUN_DIR) / dir)) {
+            const std::string file = entry.path().lexically_relative(THORNWICK_RUN_DIR).generic_string();
+            if (entry.is_regular_file() && file != "Sounds/FoundKey.wav")
+                named.push_back(failedFileLine(file, "missing"));
+        }
+    std::sort(named.begin(), named.end());
+
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_FALSE(sanitizerReported(run.errors)) << run.errors;
     EXPECT_EQ(run.frames, 1000);
     EXPECT_EQ(run.notices, expected) << "shown: " << describe(run.notices);
+    EXPECT_EQ(run.failedFiles, named) << run.errors;
 }
 
-// One damaged content file: which file, how it is damaged, and whether its
-// reader refuses it with the image notice.
+// One damaged content file: which file, how it is damaged, whether its
+// reader refuses it with the image notice, and the reason the game gives on
+// standard error (none where the file loads as it is).
 struct Damage {
     const char* kind;
     const char* damage;
     const char* file;
     std::function<void(std::string&)> apply;
     bool imageNotice;
+    const char* reason = nullptr;
 };
 
 void putU32(std::string& bytes, size_t at, uint32_t value)
@@ -175,7 +222,7 @@ constexpr size_t FirstMatrixCount = 4 + 8;
 
 const Damage Damages[] = {
     // BMP: width at 18, height at 22, bits per pixel at 28 (info block at 14).
-    {"BMP", "truncated", "Images/Orc.bmp", truncateToHalf, true},
+    {"BMP", "truncated", "Images/Orc.bmp", truncateToHalf, true, "truncated"},
     {"BMP", "zeroed counts", "Images/Orc.bmp",
      [](std::string& b) { putU32(b, 18, 0); putU32(b, 22, 0); }, false},
     {"BMP", "huge counts", "Images/Orc.bmp",
@@ -184,47 +231,48 @@ const Damage Damages[] = {
          putU32(b, 22, 0x7fffffff);
          putU32(b, 34, 0xffffffff);
      },
-     true},
-    {"BMP", "wrong depth", "Images/Orc.bmp", [](std::string& b) { putU16(b, 28, 32); }, true},
+     true, "wrong format"},
+    {"BMP", "wrong depth", "Images/Orc.bmp", [](std::string& b) { putU16(b, 28, 32); }, true, "wrong format"},
     // TGA: width at 12, height at 14, depth at 16.
-    {"TGA", "truncated", "Images/Fire.tga", truncateToHalf, true},
+    {"TGA", "truncated", "Images/Fire.tga", truncateToHalf, true, "truncated"},
     {"TGA", "zeroed counts", "Images/Fire.tga",
      [](std::string& b) { putU16(b, 12, 0); putU16(b, 14, 0); }, false},
     {"TGA", "huge counts", "Images/Fire.tga",
-     [](std::string& b) { putU16(b, 12, 0xffff); putU16(b, 14, 0xffff); }, true},
-    {"TGA", "wrong depth", "Images/Fire.tga", [](std::string& b) { b[16] = 16; }, true},
+     [](std::string& b) { putU16(b, 12, 0xffff); putU16(b, 14, 0xffff); }, true, "truncated"},
+    {"TGA", "wrong depth", "Images/Fire.tga", [](std::string& b) { b[16] = 16; }, true, "wrong format"},
     // The cottage mesh: a name line, then the vertex count.
-    {"cottage mesh", "truncated", "Data/Objects/Cottage.mub", truncateToHalf, false},
+    {"cottage mesh", "truncated", "Data/Objects/Cottage.mub", truncateToHalf, false, "truncated"},
     {"cottage mesh", "zeroed counts", "Data/Objects/Cottage.mub",
      [](std::string& b) { putU32(b, meshCountAt(b, 0), 0); }, false},
     {"cottage mesh", "huge counts", "Data/Objects/Cottage.mub",
-     [](std::string& b) { putU32(b, meshCountAt(b, 0), 0xffffffff); }, false},
+     [](std::string& b) { putU32(b, meshCountAt(b, 0), 0xffffffff); }, false, "truncated"},
     // Bones: the part count, then the parts as meshes.
-    {"bones", "truncated", "Data/Bones/MaleBones.mub", truncateToHalf, false},
+    {"bones", "truncated", "Data/Bones/MaleBones.mub", truncateToHalf, false, "truncated"},
     {"bones", "zeroed counts", "Data/Bones/MaleBones.mub", [](std::string& b) { putU32(b, 0, 0); }, false},
     {"bones", "huge counts", "Data/Bones/MaleBones.mub",
-     [](std::string& b) { putU32(b, 0, 0xffffffff); }, false},
+     [](std::string& b) { putU32(b, 0, 0xffffffff); }, false, "truncated"},
     {"bones", "huge vertex count", "Data/Bones/MaleBones.mub",
-     [](std::string& b) { putU32(b, meshCountAt(b, 4), 0xffffffff); }, false},
+     [](std::string& b) { putU32(b, meshCountAt(b, 4), 0xffffffff); }, false, "truncated"},
     // Animation: the frame count, then per frame a time, a matrix count and
     // the matrices.
-    {"animation", "truncated", "Data/Animations/MaleWalk.anim", truncateToHalf, false},
+    {"animation", "truncated", "Data/Animations/MaleWalk.anim", truncateToHalf, false, "truncated"},
     {"animation", "zeroed counts", "Data/Animations/MaleWalk.anim",
      [](std::string& b) { putU32(b, 0, 0); }, false},
     {"animation", "zeroed matrix count", "Data/Animations/MaleWalk.anim",
-     [](std::string& b) { putU32(b, FirstMatrixCount, 0); }, false},
+     [](std::string& b) { putU32(b, FirstMatrixCount, 0); }, false, "truncated"},
     {"animation", "huge counts", "Data/Animations/MaleWalk.anim",
-     [](std::string& b) { putU32(b, 0, 0xffffffff); }, false},
+     [](std::string& b) { putU32(b, 0, 0xffffffff); }, false, "truncated"},
     {"animation", "huge matrix count", "Data/Animations/MaleWalk.anim",
-     [](std::string& b) { putU32(b, FirstMatrixCount, 0xffffffff); }, false},
+     [](std::string& b) { putU32(b, FirstMatrixCount, 0xffffffff); }, false, "truncated"},
     // WAV: the RIFF size at 4, channels at 22, sample rate at 24, the data
-    // chunk's size at 40.
+    // chunk's size at 40. The mixer plays a file cut short, or one that
+    // claims more than it holds, as far as it goes.
     {"WAV", "truncated", "Sounds/Intro.wav", truncateToHalf, false},
     {"WAV", "zeroed counts", "Sounds/Intro.wav",
-     [](std::string& b) { putU16(b, 22, 0); putU32(b, 24, 0); putU32(b, 40, 0); }, false},
+     [](std::string& b) { putU16(b, 22, 0); putU32(b, 24, 0); putU32(b, 40, 0); }, false, "wrong format"},
     {"WAV", "huge counts", "Sounds/Intro.wav",
      [](std::string& b) { putU32(b, 4, 0xffffffff); putU32(b, 40, 0xffffffff); }, false},
-    {"WAV", "wrong depth", "Sounds/Intro.wav", [](std::string& b) { putU16(b, 34, 13); }, false},
+    {"WAV", "wrong depth", "Sounds/Intro.wav", [](std::string& b) { putU16(b, 34, 13); }, false, "wrong format"},
 };
 
 // The rows of the matrix, printed together when the whole set ran in one
@@ -273,10 +321,14 @@ TEST_P(DamagedContent, ReadersRefuseOrKeepWhatTheyCanAndTheGameRuns300Frames)
     std::vector<ShownNotice> expected;
     if (damage.imageNotice)
         expected.push_back(imageNotice(damage.file));
+    std::vector<std::string> named;
+    if (damage.reason)
+        named.push_back(failedFileLine(damage.file, damage.reason));
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_FALSE(sanitizerReported(run.errors)) << run.errors;
     EXPECT_EQ(run.frames, 300);
     EXPECT_EQ(run.notices, expected) << "shown: " << describe(run.notices);
+    EXPECT_EQ(run.failedFiles, named) << run.errors;
 }
 
 std::string caseName(const ::testing::TestParamInfo<size_t>& info)
@@ -290,5 +342,109 @@ std::string caseName(const ::testing::TestParamInfo<size_t>& info)
 
 INSTANTIATE_TEST_SUITE_P(EveryKindAndDamage, DamagedContent,
                          ::testing::Range<size_t>(0, sizeof Damages / sizeof Damages[0]), caseName);
+
+// Content that never ends or never comes: a device, a FIFO, a directory or a
+// sparse file far larger than any content, in place of one file of every
+// kind. Refused unread, each is named on standard error; the pictures show
+// their notice, the animation the notice of a file that cannot be opened
+// (or, too large, none, as a damaged animation), and the game runs.
+struct Hostile {
+    const char* form;
+    const char* reason;
+    std::function<void(const std::string&)> make;
+};
+
+void linkTo(const std::string& path, const char* target)
+{
+    fs::remove(path);
+    fs::create_symlink(target, path);
+}
+
+void makeFifo(const std::string& path)
+{
+    fs::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+}
+
+void makeDirectory(const std::string& path)
+{
+    fs::remove(path);
+    fs::create_directory(path);
+}
+
+void makeSparse(const std::string& path)
+{
+    const int file = open(path.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_GE(file, 0) << path;
+    EXPECT_EQ(ftruncate(file, off_t(4) << 30), 0) << path;
+    close(file);
+}
+
+const Hostile HostileForms[] = {
+    {"/dev/zero", "not a regular file", [](const std::string& p) { linkTo(p, "/dev/zero"); }},
+    {"/dev/urandom", "not a regular file", [](const std::string& p) { linkTo(p, "/dev/urandom"); }},
+    {"FIFO", "not a regular file", makeFifo},
+    {"directory", "not a regular file", makeDirectory},
+    {"4 GiB sparse", "too large", makeSparse},
+};
+
+const char* const HostileFiles[] = {"Images/Fire.tga", "Images/Cottage.bmp", "Data/Objects/Cottage.mub",
+                                    "Data/Bones/MaleBones.mub", "Data/Animations/MaleWalk.anim",
+                                    "Sounds/Wind.wav"};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double RunningWithin = 60.0;   // seconds; the sanitizers slow the world build
+constexpr long PeakWithinKiB = 1024 * 1024;
+#else
+constexpr double RunningWithin = 10.0;
+constexpr long PeakWithinKiB = 300 * 1024;
+#endif
+
+class HostileContent : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(HostileContent, IsRefusedUnreadAndTheGameRunsAndEndsOnEscape)
+{
+    const Hostile& hostile = HostileForms[GetParam()];
+    ScratchDir copy;
+    fs::copy(THORNWICK_RUN_DIR, copy.path(), fs::copy_options::recursive);
+    std::vector<std::string> named;
+    for (const char* file : HostileFiles) {
+        hostile.make(copy.file(file));
+        named.push_back(failedFileLine(file, hostile.reason));
+    }
+    std::sort(named.begin(), named.end());
+
+    const GameRun run = runGame(copy.path(), 300);
+
+    char row[512];
+    std::snprintf(row, sizeof row, "%-14s %-20s %-8d %s  (running after %.1f s, peak %ld MiB)", "every kind",
+                  hostile.form, run.frames, describe(run.notices).c_str(), run.runningAfter, run.peakKiB / 1024);
+    matrixRows().push_back(row);
+    std::printf("matrix: %s\n", row);
+
+    std::vector<ShownNotice> expected = {imageNotice("Images/Fire.tga"), imageNotice("Images/Cottage.bmp")};
+    if (std::string(hostile.reason) != "too large")
+        expected.push_back(animationNotice("Data/Animations/MaleWalk.anim"));
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_FALSE(sanitizerReported(run.errors)) << run.errors;
+    EXPECT_EQ(run.frames, 300);
+    EXPECT_EQ(run.notices, expected) << "shown: " << describe(run.notices);
+    EXPECT_EQ(run.failedFiles, named) << run.errors;
+    EXPECT_GE(run.runningAfter, 0.0);
+    EXPECT_LT(run.runningAfter, RunningWithin);
+    EXPECT_LT(run.peakKiB, PeakWithinKiB);
+}
+
+std::string formName(const ::testing::TestParamInfo<size_t>& info)
+{
+    std::string name = HostileForms[info.param].form;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryForm, HostileContent,
+                         ::testing::Range<size_t>(0, sizeof HostileForms / sizeof HostileForms[0]), formName);
 
 } // namespace
