@@ -2,7 +2,9 @@
 # The screen comparison the end-to-end tests rely on: a grab of a still
 # screen matches itself, one changed pixel is counted once (and only inside
 # a region that holds it), a changed pixel within the tolerance is not, and
-# a file cut short or an unknown option is refused.
+# a file cut short or an unknown option is refused. A picture stretched over
+# the screen matches a screen painted alike, the right way up, by pixels and
+# by cells, and one stray pixel does not make a cell differ.
 set -u
 diff_tool=$1
 source "$(dirname "$0")/xvfb_session.sh"
@@ -31,4 +33,23 @@ head -c $((size - 100)) "$work/a.xwd" >"$work/short.xwd"
 "$diff_tool" "$work/a.xwd" "$work/short.xwd" >/dev/null 2>&1; [ $? = 2 ] || fail "a short file was not refused"
 "$diff_tool" "$work/a.xwd" "$work/b.xwd" --region 10x10+1020+0 >/dev/null 2>&1; [ $? = 2 ] || fail "a region off the screen was not refused"
 "$diff_tool" "$work/a.xwd" "$work/b.xwd" --bogus >/dev/null 2>&1; [ $? = 2 ] || fail "an unknown option was not refused"
+"$diff_tool" "$work/a.xwd" "$work/b.xwd" --cells 0x4 >/dev/null 2>&1; [ $? = 2 ] || fail "no cells were not refused"
+
+# The screen painted white above black, half and half, and 1 x 2 pictures
+# (rows stored bottom up, each padded to four bytes) of the same and of it
+# upside down.
+pixels=$((1024 * 768 * 4))
+paint() { dd of="$work/b.xwd" bs=64K seek=$(($2 + size - pixels)) oflag=seek_bytes conv=notrunc status=none; }
+head -c $((pixels / 2)) /dev/zero | tr '\0' '\377' | paint white 0
+head -c $((pixels / 2)) /dev/zero | paint black $((pixels / 2))
+header='BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x02\0\0\0\x01\0\x18\0'
+header+='\0\0\0\0\x08\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0'
+printf "$header"'\0\0\0\0\xff\xff\xff\0' >"$work/white_above.bmp"
+printf "$header"'\xff\xff\xff\0\0\0\0\0' >"$work/white_below.bmp"
+[ "$("$diff_tool" "$work/b.xwd" "$work/white_above.bmp")" = 0 ] || fail "the stretched picture differs in pixels"
+[ "$("$diff_tool" "$work/b.xwd" "$work/white_above.bmp" --cells 4x4)" = 0 ] || fail "the stretched picture differs in cells"
+[ "$("$diff_tool" "$work/b.xwd" "$work/white_below.bmp" --cells 4x4)" = 16 ] || fail "the picture upside down matches"
+poke 200
+[ "$("$diff_tool" "$work/b.xwd" "$work/white_above.bmp")" = 1 ] || fail "a stray pixel not counted once"
+[ "$("$diff_tool" "$work/b.xwd" "$work/white_above.bmp" --cells 4x4)" = 0 ] || fail "a stray pixel made its cell differ"
 echo PASS
