@@ -17,8 +17,7 @@ int main(int argc, char** argv)
     glutInitWindowPosition(0, 0);
     glutInitWindowSize(800, 600);
     glutCreateWindow("Thornwick");
-    glutReshapeFunc(reshapeWindow);
-    glutDisplayFunc(displayFrame);
+    installFrameCallbacks(reshapeWindow, displayFrame);
     installKeyCallbacks();
     installCloseCallback();
     enableNoticeDialogs(true);
@@ -30,8 +29,7 @@ int main(int argc, char** argv)
     std::atexit(releaseGame);
     initGlState();
     startFramePacing();
-    glutFullScreen();
-    glutSetCursor(GLUT_CURSOR_NONE);
+    startFullScreen();
     glutMainLoop();
     glDeleteTextures(TextureCount, TextureTable);
     return 0;

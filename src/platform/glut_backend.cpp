@@ -1,3 +1,5 @@
+// The GLUT back end's keys, frame swap, clock and seed; F11 and Alt+Enter
+// are read here and carried out by glut_window.cpp.
 #include "platform/backend.h"
 #include "platform/gamepad.h"
 #include "platform/glut_window.h"
@@ -6,10 +8,13 @@
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <ctime>
+#include <iterator>
 
 namespace {
 
@@ -27,6 +32,15 @@ bool Latched[int(Key::Count)] = {};
 char KeyMap[32] = {};
 unsigned KeyMapFrame = ~0u;
 unsigned FrameNumber = 0;
+
+// A connection of our own that is sent the window's key events with
+// detectable auto-repeat (a held key repeats its press but not its release),
+// which each connection sets for itself and freeglut's does not. Freeglut
+// takes a release for a repeat when the key is down again by the time it
+// reads the release, and so drops a release and a press of a key struck
+// faster than it reads them; here every press counts.
+Display* ToggleKeyWatch = nullptr;
+bool WatchedKeyDown[256] = {};
 
 void cacheKeyCodes(Display* display)
 {
@@ -74,7 +88,8 @@ void onKeyboard(unsigned char c, int, int)
 {
     const int modifiers = glutGetModifiers();
     if (c == '\r' && (modifiers & GLUT_ACTIVE_ALT)) {
-        toggleFullScreen();
+        if (!ToggleKeyWatch)
+            toggleFullScreen();
         return;
     }
     latchCharacter(c, (modifiers & GLUT_ACTIVE_CTRL) != 0);
@@ -89,9 +104,40 @@ void onSpecial(int key, int, int)
     case GLUT_KEY_DOWN: latch(Key::Down); return;
     case GLUT_KEY_CTRL_L:
     case GLUT_KEY_CTRL_R: latch(Key::Control); return;
-    case GLUT_KEY_F11: toggleFullScreen(); return;
+    case GLUT_KEY_F11:
+        if (!ToggleKeyWatch)
+            toggleFullScreen();
+        return;
     default: return;
     }
+}
+
+// With the window created and its context current; without XKB's
+// detectable auto-repeat GLUT's own callbacks count the presses.
+void watchToggleKeys()
+{
+    Display* display = glXGetCurrentDisplay();
+    const Window window = glXGetCurrentDrawable();
+    if (!display || window == None)
+        return;
+    ToggleKeyWatch = XOpenDisplay(DisplayString(display));
+    if (!ToggleKeyWatch)
+        return;
+    Bool detectable = False;
+    if (!XkbSetDetectableAutoRepeat(ToggleKeyWatch, True, &detectable) || !detectable) {
+        XCloseDisplay(ToggleKeyWatch);
+        ToggleKeyWatch = nullptr;
+        return;
+    }
+    XSelectInput(ToggleKeyWatch, window, KeyPressMask | KeyReleaseMask | FocusChangeMask);
+    XFlush(ToggleKeyWatch);
+}
+
+bool isToggleKey(XKeyEvent& key)
+{
+    const KeySym symbol = XLookupKeysym(&key, 0);
+    return symbol == XK_F11 ||
+           ((symbol == XK_Return || symbol == XK_KP_Enter) && (key.state & Mod1Mask));
 }
 
 } // namespace
@@ -101,6 +147,30 @@ void installKeyCallbacks()
     glutIgnoreKeyRepeat(1);
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onSpecial);
+    watchToggleKeys();
+}
+
+// A key released while the window had no focus never says so, hence the
+// forgetting on each change of focus.
+void readToggleKeys()
+{
+    if (!ToggleKeyWatch)
+        return;
+    while (XPending(ToggleKeyWatch)) {
+        XEvent event;
+        XNextEvent(ToggleKeyWatch, &event);
+        if (event.type == FocusIn || event.type == FocusOut) {
+            std::fill(std::begin(WatchedKeyDown), std::end(WatchedKeyDown), false);
+        } else if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&event.xmapping);
+        } else if (event.type == KeyPress || event.type == KeyRelease) {
+            bool& down = WatchedKeyDown[event.xkey.keycode & 255];
+            const bool repeat = event.type == KeyPress && down;
+            down = event.type == KeyPress;
+            if (event.type == KeyPress && !repeat && isToggleKey(event.xkey))
+                toggleFullScreen();
+        }
+    }
 }
 
 bool keyDown(Key key)
