@@ -1,5 +1,7 @@
-# Sourced by the end-to-end tests: starts a private Xvfb server and exports
-# DISPLAY; the server is stopped when the test's shell exits.
+# Sourced by the end-to-end tests: starts a private Xvfb server, with a
+# 1024 x 768 screen unless given another size (start_xvfb 320x240), and
+# exports DISPLAY; the server is stopped when the test's shell exits, or by
+# stop_xvfb before another is started.
 #
 # -noreset: by default the server resets when its last client leaves, and a
 # client connecting meanwhile is refused. The tests poll with xdotool while
@@ -8,16 +10,22 @@
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$fdfile" 2>/dev/null &
   XVFB_PID=$!
   trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null' EXIT
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     [ -s "$fdfile" ] && break
     sleep 0.05
   done
   export DISPLAY=":$(head -n1 "$fdfile")"
   rm -f "$fdfile"
   [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start"; exit 1; }
+}
+
+stop_xvfb() {
+  [ -n "${XVFB_PID:-}" ] || return 0
+  kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null
 }
 
 # Waits up to $2 seconds for a window named $1 and prints its id.
