@@ -17,18 +17,62 @@ float homeCentreZ = 375.0f;
 
 namespace {
 
-// The default state size of rand(): 128 bytes selects the same generator.
-char RandomStateBytes[128];
-random_data RandomState;
+// GNU C's rand() with its default 128-byte state: an additive feedback
+// generator over 31 words, the front word three ahead of the rear. It is
+// written out here, step for step as GNU C does it, so that every C library
+// (the browser build's included) grows the same world from the same seed.
+struct AdditiveGenerator {
+    static constexpr int Degree = 31;
+    static constexpr int Separation = 3;
+    int32_t state[Degree] = {};
+    int front = Separation;
+    int rear = 0;
+
+    // The words from the seed by Park and Miller's minimal standard, with
+    // GNU C's types: a seed past 2^31 starts as a negative 32-bit word. Then
+    // ten rounds of draws are discarded.
+    void seed(unsigned value)
+    {
+        if (value == 0)
+            value = 1;
+        int32_t word = int32_t(value);
+        state[0] = word;
+        for (int i = 1; i < Degree; ++i) {
+            const int64_t hi = word / 127773;
+            const int64_t lo = word % 127773;
+            word = int32_t(16807 * lo - 2836 * hi);
+            if (word < 0)
+                word += 2147483647;
+            state[i] = word;
+        }
+        front = Separation;
+        rear = 0;
+        for (int i = 0; i < Degree * 10; ++i)
+            next();
+    }
+
+    int32_t next()
+    {
+        const uint32_t sum = uint32_t(state[front]) + uint32_t(state[rear]);
+        state[front] = int32_t(sum);
+        if (++front >= Degree) {
+            front = 0;
+            ++rear;
+        } else if (++rear >= Degree) {
+            rear = 0;
+        }
+        return int32_t(sum >> 1);
+    }
+};
+
+AdditiveGenerator RandomState;
 bool RandomSeeded = false;
 
 } // namespace
 
 void seedRandom(unsigned seed)
 {
-    RandomState = random_data{};
-    initstate_r(seed, RandomStateBytes, sizeof RandomStateBytes, &RandomState);
-    srandom_r(seed, &RandomState);
+    RandomState.seed(seed);
     RandomSeeded = true;
 }
 
@@ -36,9 +80,7 @@ int nextRandom()
 {
     if (!RandomSeeded)
         seedRandom(1);
-    int32_t value = 0;
-    random_r(&RandomState, &value);
-    return value;
+    return RandomState.next();
 }
 
 int randomBetween(int high, int low)

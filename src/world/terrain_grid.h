@@ -42,10 +42,11 @@ extern float homeCentreZ;
 
 inline int cellIndex(int x, int z) { return z * WorldSize + x; }
 
-// The world's one random sequence: the C library's generator, the same
-// numbers rand() gives after srand(seed), drawn through its reentrant form on
-// a state of our own. rand() takes a lock on every draw, which made it a third
-// of the world build. Unseeded, it starts as rand() does, from seed 1.
+// The world's one random sequence: GNU C's generator, the same numbers its
+// rand() gives after srand(seed), computed by our own code on a state of our
+// own, so any C library gives the same worlds; rand() itself takes a lock
+// on every draw, which made it a third of the world build. Unseeded, it
+// starts as rand() does, from seed 1.
 void seedRandom(unsigned seed);
 int nextRandom();
 

@@ -37,7 +37,8 @@ TEST(RandomBetween, InclusiveEndsAndEmptyRange)
 
 TEST(Random, DrawsTheCLibrarysSequenceForTheSeed)
 {
-    for (unsigned seed : {1u, 7u, 123456u}) {
+    // 0 draws as 1 does; seeds past 2^31 take GNU C's 64-bit arithmetic.
+    for (unsigned seed : {0u, 1u, 7u, 123456u, 2147483648u, 3000000017u, 4294967295u}) {
         std::srand(seed);
         seedRandom(seed);
         for (int i = 0; i < 1000; ++i)
