@@ -2,8 +2,7 @@
 // fixed seed, a fixed time step and scripted keys, writes PNG shots of chosen
 // frames and prints how long the update and draw halves of a frame took.
 #include "app/frame_loop.h"
-#include "characters/character_list.h"
-#include "world/terrain_grid.h"
+#include "app/player_placement.h"
 #include "platform/headless.h"
 #include "png_file.h"
 #include "soak.h"
@@ -30,9 +29,7 @@ struct Options {
     int width = 800;
     int height = 600;
     bool place = false;
-    float placeX = 0.0f;
-    float placeZ = 0.0f;
-    float placeHeading = 0.0f;
+    PlayerPlacement placement;
 };
 
 void usage()
@@ -97,9 +94,7 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.keys = value;
             continue;
         } else if (arg == "--place") {
-            const int n = std::sscanf(value, "%f,%f,%f", &options.placeX, &options.placeZ, &options.placeHeading);
-            if (n < 2 || !(options.placeX >= 0.0f && options.placeX < 499.0f) ||
-                !(options.placeZ >= 0.0f && options.placeZ < 499.0f)) {
+            if (!parsePlacement(value, options.placement)) {
                 std::fprintf(stderr, "thornwick-capture: bad --place '%s' (X,Z within 0..499)\n", value);
                 return false;
             }
@@ -175,13 +170,8 @@ int main(int argc, char** argv)
     reshapeWindow(options.width, options.height);
     displayFrame();  // the loading screen
     displayFrame();  // the world build and the first running frame
-    if (options.place && !Characters.main.empty()) {
-        Character* player = Characters.player();
-        player->x = options.placeX;
-        player->z = options.placeZ;
-        player->y = heightAt(options.placeX, options.placeZ);
-        player->heading = options.placeHeading;
-    }
+    if (options.place)
+        placePlayer(options.placement);
     std::vector<double> updateTimes;
     std::vector<double> drawTimes;
     for (int frame = 1; frame <= options.frames; ++frame) {
