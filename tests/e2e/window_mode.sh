@@ -56,6 +56,18 @@ wait_for_settled_geometry() {
   done
   return 1
 }
+# Pixels of region $1 that changed in the first of five half seconds in
+# which any did: a game that stopped drawing leaves the screen as it was,
+# but so for a while may one that draws slowly (a sanitizer build) or a
+# still view (night, nobody near).
+drawing() {
+  local drawn
+  for _ in 1 2 3 4 5; do
+    drawn=$(changing "$1")
+    [ "$drawn" -gt 0 ] && break
+  done
+  echo "$drawn"
+}
 # The game has settled in mode $1 (window or full) after $2: the window's
 # place and size, the game drawing in it, the cursor shown over the window
 # only.
@@ -63,9 +75,9 @@ settles_in() {
   local place=0,0 size=1024x768 cursor=0 drawn
   [ "$1" = window ] && { place=112,84; size=800x600; cursor=1; }
   wait_for_settled_geometry $place $size || fail "$2 left $(place) $(size), not the $1 mode"
-  drawn=$(changing "$size+${place/,/+}")
+  drawn=$(drawing "$size+${place/,/+}")
   echo "$2: $(place), $(size); $drawn pixels changed in half a second"
-  [ "$drawn" -gt 1000 ] || fail "the game stopped drawing after $2"
+  [ "$drawn" -gt 0 ] || fail "the game stopped drawing after $2"
   [ "$(cursor)" = $cursor ] || fail "the cursor is wrong for the $1 mode after $2"
 }
 
@@ -75,13 +87,13 @@ settles_in() {
 # for a fifth of a second between grabs, until the picture shows in every
 # cell of the screen or thirty grabs have missed it.
 loading_picture_fills() {
-  local cells=""
-  for _ in $(seq 30); do
+  local cells="" try
+  for try in $(seq 30); do
     kill -STOP $pid
     shot loading
     cells=$("$screen_diff" "$shots/loading.xwd" Images/LoadScreen.bmp --cells 16x12 --tolerance 16)
     kill -CONT $pid
-    [ "$cells" = 0 ] && { echo "$1: the loading picture fills the screen"; return 0; }
+    [ "$cells" = 0 ] && { echo "$1: the loading picture fills the screen (grab $try)"; return 0; }
     sleep 0.2
   done
   fail "the loading picture never filled the $1 screen ($cells cells of 192 differ)"
