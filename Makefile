@@ -116,3 +116,31 @@ fuzz: deps
 
 fuzz-smoke: deps
 	@sh fuzz/run_fuzzers.sh $(FUZZ_BUILD) 3
+
+# The browser build: the same game compiled by Debian's Emscripten into
+# $(WEB_BUILD)/ (index.html, thornwick.js, .wasm, .data), with SDL2 and
+# SDL2_mixer built once from Debian's sources (scripts/build-web-sdl) and the
+# content from the native generator. web-run serves that folder on
+# 127.0.0.1 (port 8000, or the next free one) until Ctrl+C.
+.PHONY: web web-deps web-run web-test-deps
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8000
+
+web-deps:
+	@scripts/install-deps --web
+
+web: web-deps
+	@scripts/build-web-sdl $(WEB_BUILD)
+	@[ -f $(WEB_BUILD)/build.ninja ] || \
+		emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+
+web-run: web
+	@node web/serve.js $(WEB_BUILD) $(WEB_PORT)
+
+# What the browser tests need: Chromium, node, and puppeteer-core at the
+# version tests/web/package-lock.json pins, installed into tests/web.
+web-test-deps:
+	@scripts/install-deps --web-test
+	@[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] || \
+		(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)

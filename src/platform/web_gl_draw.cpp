@@ -1,0 +1,420 @@
+// The drawing calls of the browser build's GL layer: immediate mode, display
+// lists and client vertex arrays, all turned into WebGL draws of whole
+// vertices. GL lets a colour or normal given once stand for every vertex
+// after it; here each vertex carries all its attributes, and GL's quads,
+// quad strips and polygons become the triangles a desktop driver cuts them
+// into. The lists and the vertices being gathered are owned here.
+#include "platform/web_gl_device.h"
+#include "platform/web_gl_state.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// One recorded call of a display list; Draw names a batch of the list's
+// vertices and, in colour/normal/texCoord, the attributes current at its
+// end, which GL leaves current after the list.
+struct ListCommand {
+    ListOp op;
+    unsigned value = 0;
+    float a[4] = {};
+    int first = 0;
+    int count = 0;
+    unsigned mode = 0;
+    unsigned inherit = 0;
+    unsigned setAtEnd = 0;
+    float colour[4] = {};
+    float normal[3] = {};
+    float texCoord[2] = {};
+};
+
+struct DisplayList {
+    std::vector<ListCommand> commands;
+    std::vector<GlMatrix> matrices;
+    std::vector<GlVertex> vertices;
+    unsigned handle = 0;
+};
+
+// The attributes a vertex takes, and which of them the list being compiled
+// has set itself so far.
+struct Attributes {
+    float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float normal[3] = {0.0f, 0.0f, 1.0f};
+    float texCoord[2] = {0.0f, 0.0f};
+    unsigned set = 0;
+};
+
+struct ClientArray {
+    bool enabled = false;
+    int size = 0;
+    int stride = 0;
+    const float* pointer = nullptr;
+};
+
+std::vector<DisplayList> Lists(1);
+DisplayList* Compiling = nullptr;
+Attributes ListAttributes;
+
+bool InsideBegin = false;
+unsigned BeginMode = 0;
+unsigned BatchInherit = 0;
+// Gathered between glBegin and glEnd, then cut into triangles in Drawn.
+std::vector<GlVertex> Gathered;
+std::vector<GlVertex> Drawn;
+// Where each run of a multiple draw begins in Drawn, and where the last ends.
+std::vector<int> RunStarts;
+
+ClientArray VertexArray, NormalArray, ColourArray, TexCoordArray;
+
+const unsigned AllAttributes = InheritColour | InheritNormal | InheritTexCoord;
+
+// The attributes a vertex takes now: the list's own while compiling, GL's
+// current ones otherwise.
+const float* currentColour() { return Compiling ? ListAttributes.colour : FixedGl.colour; }
+const float* currentNormal() { return Compiling ? ListAttributes.normal : FixedGl.normal; }
+const float* currentTexCoord() { return Compiling ? ListAttributes.texCoord : FixedGl.texCoord; }
+
+void setColour(float r, float g, float b, float a)
+{
+    float* target = Compiling ? ListAttributes.colour : FixedGl.colour;
+    target[0] = r;
+    target[1] = g;
+    target[2] = b;
+    target[3] = a;
+    if (Compiling) {
+        ListAttributes.set |= InheritColour;
+        if (!InsideBegin)
+            recordInList(ListOp::Colour, 0, r, g, b, a);
+    }
+}
+
+void setNormal(float x, float y, float z)
+{
+    float* target = Compiling ? ListAttributes.normal : FixedGl.normal;
+    target[0] = x;
+    target[1] = y;
+    target[2] = z;
+    if (Compiling) {
+        ListAttributes.set |= InheritNormal;
+        if (!InsideBegin)
+            recordInList(ListOp::Normal, 0, x, y, z);
+    }
+}
+
+void setTexCoord(float s, float t)
+{
+    float* target = Compiling ? ListAttributes.texCoord : FixedGl.texCoord;
+    target[0] = s;
+    target[1] = t;
+    if (Compiling) {
+        ListAttributes.set |= InheritTexCoord;
+        if (!InsideBegin)
+            recordInList(ListOp::TexCoord, 0, s, t);
+    }
+}
+
+void addVertex(float x, float y, float z, float w)
+{
+    if (!InsideBegin)
+        return;
+    if (Compiling && Gathered.empty())
+        BatchInherit = AllAttributes & ~ListAttributes.set;
+    GlVertex v;
+    v.position[0] = x;
+    v.position[1] = y;
+    v.position[2] = z;
+    v.position[3] = w;
+    std::memcpy(v.normal, currentNormal(), sizeof v.normal);
+    std::memcpy(v.colour, currentColour(), sizeof v.colour);
+    std::memcpy(v.texCoord, currentTexCoord(), sizeof v.texCoord);
+    Gathered.push_back(v);
+}
+
+void addQuad(const GlVertex* in, size_t a, size_t b, size_t c, size_t d)
+{
+    const size_t order[6] = {a, b, c, a, c, d};
+    for (size_t i : order)
+        Drawn.push_back(in[i]);
+}
+
+// GL's primitive cut into one WebGL can draw, added to Drawn; the WebGL
+// mode. A quad is cut along the diagonal from its first to its third
+// vertex, as Mesa cuts it: the ground-hugging plants are quads that are not
+// flat, and the other diagonal shows them differently. A quad strip is its
+// quads, cut the same way; a polygon is the fan around its first vertex.
+unsigned cutIntoTriangles(unsigned mode, const GlVertex* in, size_t count)
+{
+    if (mode == GL_QUADS) {
+        for (size_t q = 0; q + 3 < count; q += 4)
+            addQuad(in, q, q + 1, q + 2, q + 3);
+        return GL_TRIANGLES;
+    }
+    if (mode == GL_QUAD_STRIP) {
+        for (size_t q = 0; q + 3 < count; q += 2)
+            addQuad(in, q, q + 1, q + 3, q + 2);
+        return GL_TRIANGLES;
+    }
+    Drawn.insert(Drawn.end(), in, in + count);
+    return mode == GL_POLYGON ? GL_TRIANGLE_FAN : mode;
+}
+
+void recordBatch(unsigned mode)
+{
+    // An attribute a batch inherited but then set itself keeps the value it
+    // was set to for its earlier vertices too: a list that does that is
+    // drawn by no part of the game.
+    const unsigned inherit = BatchInherit & ~ListAttributes.set;
+    ListCommand command{ListOp::Draw};
+    command.mode = mode;
+    command.first = int(Compiling->vertices.size());
+    command.count = int(Drawn.size());
+    command.inherit = inherit;
+    command.setAtEnd = ListAttributes.set;
+    std::memcpy(command.colour, ListAttributes.colour, sizeof command.colour);
+    std::memcpy(command.normal, ListAttributes.normal, sizeof command.normal);
+    std::memcpy(command.texCoord, ListAttributes.texCoord, sizeof command.texCoord);
+    Compiling->vertices.insert(Compiling->vertices.end(), Drawn.begin(), Drawn.end());
+    Compiling->commands.push_back(command);
+}
+
+void replayDraw(const DisplayList& list, const ListCommand& c)
+{
+    drawStatic(list.handle, c.mode, c.first, c.count, c.inherit);
+    if (c.setAtEnd & InheritColour)
+        std::memcpy(FixedGl.colour, c.colour, sizeof FixedGl.colour);
+    if (c.setAtEnd & InheritNormal)
+        std::memcpy(FixedGl.normal, c.normal, sizeof FixedGl.normal);
+    if (c.setAtEnd & InheritTexCoord)
+        std::memcpy(FixedGl.texCoord, c.texCoord, sizeof FixedGl.texCoord);
+}
+
+// Nested lists are followed as GL follows them, to a depth GL also allows.
+void replayList(unsigned name, int depth)
+{
+    if (name == 0 || name >= Lists.size() || depth > 64)
+        return;
+    const DisplayList& list = Lists[name];
+    for (const ListCommand& c : list.commands) {
+        switch (c.op) {
+        case ListOp::Enable: fixedEnable(c.value, true); break;
+        case ListOp::Disable: fixedEnable(c.value, false); break;
+        case ListOp::MatrixMode: fixedMatrixMode(c.value); break;
+        case ListOp::LoadIdentity: fixedLoadIdentity(); break;
+        case ListOp::PushMatrix: fixedPushMatrix(); break;
+        case ListOp::PopMatrix: fixedPopMatrix(); break;
+        case ListOp::Translate: fixedTranslate(c.a[0], c.a[1], c.a[2]); break;
+        case ListOp::Rotate: fixedRotate(c.a[0], c.a[1], c.a[2], c.a[3]); break;
+        case ListOp::Scale: fixedScale(c.a[0], c.a[1], c.a[2]); break;
+        case ListOp::MultMatrix: fixedMultiply(list.matrices[c.value]); break;
+        case ListOp::BindTexture: fixedBindTexture(c.value); break;
+        case ListOp::CallList: replayList(c.value, depth + 1); break;
+        case ListOp::Colour: std::memcpy(FixedGl.colour, c.a, sizeof FixedGl.colour); break;
+        case ListOp::Normal: std::memcpy(FixedGl.normal, c.a, sizeof FixedGl.normal); break;
+        case ListOp::TexCoord: std::memcpy(FixedGl.texCoord, c.a, sizeof FixedGl.texCoord); break;
+        case ListOp::Draw: replayDraw(list, c); break;
+        }
+    }
+}
+
+// Element i of a client array, or the fallback when the array is off.
+const float* arrayElement(const ClientArray& array, int i, const float* fallback)
+{
+    if (!array.enabled || !array.pointer)
+        return fallback;
+    const int stride = array.stride ? array.stride : array.size * int(sizeof(float));
+    return reinterpret_cast<const float*>(reinterpret_cast<const char*>(array.pointer) + ptrdiff_t(i) * stride);
+}
+
+void gatherArrayElement(int i)
+{
+    GlVertex v;
+    const float* p = arrayElement(VertexArray, i, nullptr);
+    const float defaults[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int k = 0; k < 4; ++k)
+        v.position[k] = k < VertexArray.size ? p[k] : defaults[k];
+    std::memcpy(v.normal, arrayElement(NormalArray, i, FixedGl.normal), sizeof v.normal);
+    const float* colour = arrayElement(ColourArray, i, FixedGl.colour);
+    const int colourSize = ColourArray.enabled ? ColourArray.size : 4;
+    for (int k = 0; k < 4; ++k)
+        v.colour[k] = k < colourSize ? colour[k] : 1.0f;
+    std::memcpy(v.texCoord, arrayElement(TexCoordArray, i, FixedGl.texCoord), sizeof v.texCoord);
+    Gathered.push_back(v);
+}
+
+ClientArray* clientArray(GLenum name)
+{
+    switch (name) {
+    case GL_VERTEX_ARRAY: return &VertexArray;
+    case GL_NORMAL_ARRAY: return &NormalArray;
+    case GL_COLOR_ARRAY: return &ColourArray;
+    case GL_TEXTURE_COORD_ARRAY: return &TexCoordArray;
+    default: return nullptr;
+    }
+}
+
+// Only float arrays are taken: the game gives no other kind.
+void setPointer(ClientArray& array, GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    array.size = size;
+    array.stride = stride;
+    array.pointer = type == GL_FLOAT ? static_cast<const float*>(pointer) : nullptr;
+}
+
+// Runs of client array elements, each cut as its own primitive, uploaded
+// together and drawn run by run: the terrain is hundreds of strips a frame.
+void drawArrayRuns(GLenum mode, const GLint* first, const GLsizei* count, GLsizei runs)
+{
+    if (!VertexArray.enabled || !VertexArray.pointer)
+        return;
+    Drawn.clear();
+    RunStarts.clear();
+    unsigned drawMode = mode;
+    for (GLsizei run = 0; run < runs; ++run) {
+        Gathered.clear();
+        for (GLint i = first[run]; i < first[run] + count[run]; ++i)
+            gatherArrayElement(i);
+        RunStarts.push_back(int(Drawn.size()));
+        drawMode = cutIntoTriangles(mode, Gathered.data(), Gathered.size());
+    }
+    RunStarts.push_back(int(Drawn.size()));
+    streamVertices(Drawn.data(), int(Drawn.size()));
+    for (GLsizei run = 0; run < runs; ++run)
+        drawStream(drawMode, RunStarts[size_t(run)], RunStarts[size_t(run) + 1] - RunStarts[size_t(run)]);
+}
+
+} // namespace
+
+bool recordInList(ListOp op, unsigned value, float a, float b, float c, float d)
+{
+    if (!Compiling)
+        return false;
+    ListCommand command{op};
+    command.value = value;
+    command.a[0] = a;
+    command.a[1] = b;
+    command.a[2] = c;
+    command.a[3] = d;
+    Compiling->commands.push_back(command);
+    return true;
+}
+
+bool recordMatrixInList(const float* m)
+{
+    if (!Compiling)
+        return false;
+    GlMatrix matrix;
+    std::memcpy(matrix.m, m, sizeof matrix.m);
+    Compiling->matrices.push_back(matrix);
+    return recordInList(ListOp::MultMatrix, unsigned(Compiling->matrices.size() - 1));
+}
+
+extern "C" {
+
+void glBegin(GLenum mode)
+{
+    InsideBegin = true;
+    BeginMode = mode;
+    BatchInherit = 0;
+    Gathered.clear();
+}
+
+void glEnd()
+{
+    if (!InsideBegin)
+        return;
+    InsideBegin = false;
+    Drawn.clear();
+    const unsigned mode = cutIntoTriangles(BeginMode, Gathered.data(), Gathered.size());
+    if (Compiling)
+        recordBatch(mode);
+    else
+        drawStreamed(mode, Drawn.data(), int(Drawn.size()));
+}
+
+void glVertex2f(GLfloat x, GLfloat y) { addVertex(x, y, 0.0f, 1.0f); }
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { addVertex(x, y, z, 1.0f); }
+void glVertex3fv(const GLfloat* v) { addVertex(v[0], v[1], v[2], 1.0f); }
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) { setColour(r, g, b, 1.0f); }
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { setColour(r, g, b, a); }
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { setNormal(x, y, z); }
+void glNormal3fv(const GLfloat* n) { setNormal(n[0], n[1], n[2]); }
+void glTexCoord2f(GLfloat s, GLfloat t) { setTexCoord(s, t); }
+void glTexCoord2fv(const GLfloat* t) { setTexCoord(t[0], t[1]); }
+
+GLuint glGenLists(GLsizei range)
+{
+    if (range <= 0)
+        return 0;
+    const GLuint first = GLuint(Lists.size());
+    Lists.resize(Lists.size() + size_t(range));
+    return first;
+}
+
+void glNewList(GLuint name, GLenum)
+{
+    if (name == 0 || name >= Lists.size() || Compiling)
+        return;
+    Lists[name] = DisplayList{};
+    Compiling = &Lists[name];
+    ListAttributes = Attributes{};
+}
+
+void glEndList()
+{
+    if (!Compiling)
+        return;
+    Compiling->handle = createStaticVertices(Compiling->vertices.data(), int(Compiling->vertices.size()));
+    // The vertices now live in WebGL's buffer; the commands keep their places.
+    Compiling->vertices = {};
+    Compiling = nullptr;
+}
+
+void glCallList(GLuint name)
+{
+    if (!recordInList(ListOp::CallList, name))
+        replayList(name, 0);
+}
+
+void glEnableClientState(GLenum name)
+{
+    if (ClientArray* array = clientArray(name))
+        array->enabled = true;
+}
+
+void glDisableClientState(GLenum name)
+{
+    if (ClientArray* array = clientArray(name))
+        array->enabled = false;
+}
+
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    setPointer(VertexArray, size, type, stride, pointer);
+}
+
+void glNormalPointer(GLenum type, GLsizei stride, const void* pointer)
+{
+    setPointer(NormalArray, 3, type, stride, pointer);
+}
+
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    setPointer(ColourArray, size, type, stride, pointer);
+}
+
+void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    setPointer(TexCoordArray, size, type, stride, pointer);
+}
+
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) { drawArrayRuns(mode, &first, &count, 1); }
+
+void glMultiDrawArrays(GLenum mode, const GLint* first, const GLsizei* count, GLsizei drawCount)
+{
+    drawArrayRuns(mode, first, count, drawCount);
+}
+
+} // extern "C"

@@ -1,0 +1,146 @@
+// Texture uploads for the browser build's GL layer. WebGL takes neither BGR
+// nor BGRA pixels nor GL 1's internal formats given as a component count,
+// so each upload is converted here into rows WebGL takes: the game's BMP and
+// TGA pixels arrive as they are stored on disk, blue first.
+#include "platform/web_gl_device.h"
+#include "platform/web_gl_state.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// WebGL 2's unsized and sized formats, as numbers: GL/gl.h has no names
+// for the sized ones.
+constexpr int WebRgb8 = 0x8051;
+constexpr int WebRgba8 = 0x8058;
+
+struct PixelLayout {
+    int components = 0;
+    // Where red, green, blue and alpha sit in a pixel; -1 where absent.
+    int red = -1, green = -1, blue = -1, alpha = -1;
+};
+
+PixelLayout sourceLayout(GLenum format)
+{
+    switch (format) {
+    case GL_LUMINANCE: return {1, 0, 0, 0, -1};
+    case GL_LUMINANCE_ALPHA: return {2, 0, 0, 0, 1};
+    case GL_ALPHA: return {1, -1, -1, -1, 0};
+    case GL_RGB: return {3, 0, 1, 2, -1};
+    case GL_BGR_EXT: return {3, 2, 1, 0, -1};
+    case GL_RGBA: return {4, 0, 1, 2, 3};
+    case GL_BGRA_EXT: return {4, 2, 1, 0, 3};
+    default: return {};
+    }
+}
+
+// What WebGL is given for a GL 1 internal format: its format and the
+// internal format it is stored as.
+struct Target {
+    GLenum format = 0;
+    int internalFormat = 0;
+    int components = 0;
+};
+
+Target targetFor(GLint internalFormat)
+{
+    switch (internalFormat) {
+    case 1:
+    case GL_LUMINANCE:
+    case GL_LUMINANCE8: return {GL_LUMINANCE, GL_LUMINANCE, 1};
+    case 2:
+    case GL_LUMINANCE_ALPHA:
+    case GL_LUMINANCE8_ALPHA8: return {GL_LUMINANCE_ALPHA, GL_LUMINANCE_ALPHA, 2};
+    case GL_ALPHA:
+    case GL_ALPHA8: return {GL_ALPHA, GL_ALPHA, 1};
+    case 3:
+    case GL_RGB:
+    case GL_RGB8: return {GL_RGB, WebRgb8, 3};
+    default: return {GL_RGBA, WebRgba8, 4};
+    }
+}
+
+uint8_t channel(const uint8_t* pixel, int at, uint8_t missing) { return at < 0 ? missing : pixel[at]; }
+
+// GL's conversion: a grey source fills red, green and blue; a grey target
+// takes red.
+void convertPixel(const uint8_t* in, const PixelLayout& from, const Target& to, uint8_t* out)
+{
+    const uint8_t r = channel(in, from.red, 0);
+    const uint8_t g = channel(in, from.green, 0);
+    const uint8_t b = channel(in, from.blue, 0);
+    const uint8_t a = channel(in, from.alpha, 255);
+    switch (to.format) {
+    case GL_LUMINANCE: out[0] = r; return;
+    case GL_LUMINANCE_ALPHA: out[0] = r; out[1] = a; return;
+    case GL_ALPHA: out[0] = a; return;
+    case GL_RGB: out[0] = r; out[1] = g; out[2] = b; return;
+    default: out[0] = r; out[1] = g; out[2] = b; out[3] = a; return;
+    }
+}
+
+// Rows read at GL's unpack alignment, written tightly packed.
+std::vector<uint8_t> convertImage(int width, int height, const PixelLayout& from, const Target& to,
+                                  const void* pixels)
+{
+    const int alignment = deviceUnpackAlignment();
+    const size_t rowBytes = (size_t(width) * size_t(from.components) + size_t(alignment) - 1) /
+                            size_t(alignment) * size_t(alignment);
+    std::vector<uint8_t> out(size_t(width) * size_t(height) * size_t(to.components));
+    const uint8_t* source = static_cast<const uint8_t*>(pixels);
+    uint8_t* target = out.data();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = source + size_t(y) * rowBytes;
+        for (int x = 0; x < width; ++x, target += to.components)
+            convertPixel(row + size_t(x) * size_t(from.components), from, to, target);
+    }
+    return out;
+}
+
+bool upload(GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLenum format, GLenum type,
+            const void* pixels)
+{
+    const PixelLayout from = sourceLayout(format);
+    const Target to = targetFor(internalFormat);
+    // Only bytes are taken, in the formats the game's readers produce.
+    if (type != GL_UNSIGNED_BYTE || from.components == 0 || width <= 0 || height <= 0)
+        return false;
+    if (!pixels) {
+        deviceTexImage(level, to.internalFormat, width, height, to.format, nullptr);
+    } else {
+        const std::vector<uint8_t> converted = convertImage(width, height, from, to, pixels);
+        deviceTexImage(level, to.internalFormat, width, height, to.format, converted.data());
+    }
+    if (level == 0)
+        markTextureComplete(FixedGl.boundTexture);
+    return true;
+}
+
+} // namespace
+
+extern "C" {
+
+void glTexImage2D(GLenum, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint, GLenum format,
+                  GLenum type, const void* pixels)
+{
+    upload(level, internalFormat, width, height, format, type, pixels);
+}
+
+// The game's pictures are all powers of two in size, which GLU keeps as they
+// are; one of another size is uploaded as it is, where GLU would scale it.
+// The levels below are WebGL's box filter rather than GLU's.
+GLint gluBuild2DMipmaps(GLenum, GLint internalFormat, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                        const void* data)
+{
+    if (!upload(0, internalFormat, width, height, format, type, data))
+        return GLU_INVALID_ENUM;
+    deviceGenerateMipmaps();
+    return 0;
+}
+
+} // extern "C"
