@@ -83,3 +83,9 @@ foreach(file ${THORNWICK_WEB_PAGE})
   list(APPEND page_outputs ${CMAKE_BINARY_DIR}/${file})
 endforeach()
 add_custom_target(thornwick_page ALL DEPENDS ${page_outputs})
+
+# Tests of the browser build (make test-web): the suites that need no window
+# compiled for node, and the game in a real browser.
+enable_testing()
+include(${PROJECT_SOURCE_DIR}/cmake/web-node-tests.cmake OPTIONAL)
+include(${PROJECT_SOURCE_DIR}/cmake/web-browser-tests.cmake OPTIONAL)
