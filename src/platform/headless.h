@@ -24,4 +24,3 @@ int headlessFrameCount();
 void setKeyHeld(Key key, bool held);
 void releaseAllKeys();
 bool setKeyScript(const std::string& script);
-bool parseKeyName(const std::string& name, Key& out);

@@ -1,22 +1,15 @@
 #include "platform/backend.h"
 #include "platform/gamepad.h"
 #include "platform/headless.h"
+#include "platform/key_script.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <vector>
 
 namespace {
-
-struct KeyRange {
-    Key key;
-    int first;
-    int last;
-};
 
 EGLDisplay Display = EGL_NO_DISPLAY;
 EGLConfig Config = nullptr;
@@ -31,7 +24,7 @@ int64_t Step = 33333333;
 int64_t VirtualClock = 0;
 int Frames = 0;
 bool Held[int(Key::Count)] = {};
-std::vector<KeyRange> Script;
+KeyScript Script;
 
 int64_t nanosecondsOf(double seconds) { return int64_t(std::llround(seconds * 1e9)); }
 
@@ -107,66 +100,17 @@ void releaseAllKeys()
 {
     for (bool& held : Held)
         held = false;
-    Script.clear();
+    Script.ranges.clear();
 }
 
 bool keyDown(Key key)
 {
     if (Held[int(key)])
         return true;
-    for (const KeyRange& range : Script)
-        if (range.key == key && Frames >= range.first && Frames <= range.last)
-            return true;
+    if (Script.holds(key, Frames))
+        return true;
     // No pad is read until a test opens them (openGamepads).
     return padKeyDown(key);
 }
 
-bool parseKeyName(const std::string& name, Key& out)
-{
-    static const struct {
-        const char* name;
-        Key key;
-    } Names[] = {
-        {"ESC", Key::Escape}, {"LEFT", Key::Left}, {"UP", Key::Up}, {"RIGHT", Key::Right},
-        {"DOWN", Key::Down}, {"CTRL", Key::Control}, {"SPACE", Key::Space}, {"1", Key::Digit1},
-        {"2", Key::Digit2}, {"3", Key::Digit3}, {"4", Key::Digit4}, {"6", Key::Digit6},
-        {"7", Key::Digit7}, {"8", Key::Digit8}, {"K", Key::K}, {"Z", Key::Z}};
-    for (const auto& entry : Names)
-        if (name == entry.name) {
-            out = entry.key;
-            return true;
-        }
-    return false;
-}
-
-bool setKeyScript(const std::string& script)
-{
-    std::vector<KeyRange> parsed;
-    size_t start = 0;
-    while (!script.empty() && start <= script.size()) {
-        size_t end = script.find(',', start);
-        if (end == std::string::npos)
-            end = script.size();
-        const std::string item = script.substr(start, end - start);
-        start = end + 1;
-        const size_t colon = item.find(':');
-        const size_t dash = item.find('-', colon == std::string::npos ? 0 : colon);
-        if (colon == std::string::npos || dash == std::string::npos)
-            return false;
-        KeyRange range{};
-        if (!parseKeyName(item.substr(0, colon), range.key))
-            return false;
-        char* tail = nullptr;
-        const std::string first = item.substr(colon + 1, dash - colon - 1);
-        const std::string last = item.substr(dash + 1);
-        range.first = int(std::strtol(first.c_str(), &tail, 10));
-        if (first.empty() || *tail)
-            return false;
-        range.last = int(std::strtol(last.c_str(), &tail, 10));
-        if (last.empty() || *tail || range.last < range.first)
-            return false;
-        parsed.push_back(range);
-    }
-    Script = parsed;
-    return true;
-}
+bool setKeyScript(const std::string& script) { return Script.parse(script); }

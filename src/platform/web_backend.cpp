@@ -6,7 +6,7 @@
 #include "platform/real_clock.h"
 #include "platform/web.h"
 #include "platform/web_gl.h"
-#include "platform/web_key_script.h"
+#include "platform/key_script.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>

@@ -1,4 +1,5 @@
 #include "platform/headless.h"
+#include "platform/key_script.h"
 #include "platform/keys.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +32,8 @@ TEST(KeyScript, RejectsMalformedScripts)
         EXPECT_FALSE(setKeyScript(bad)) << bad;
     EXPECT_TRUE(setKeyScript("")) << "an empty script holds nothing";
     Key key{};
-    EXPECT_TRUE(parseKeyName("ESC", key));
+    EXPECT_TRUE(keyFromScriptName("ESC", key));
     EXPECT_EQ(key, Key::Escape);
-    EXPECT_TRUE(parseKeyName("8", key));
+    EXPECT_TRUE(keyFromScriptName("8", key));
     EXPECT_EQ(key, Key::Digit8);
 }

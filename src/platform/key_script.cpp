@@ -1,4 +1,4 @@
-#include "platform/web_key_script.h"
+#include "platform/key_script.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
-// Keys played from a script for test runs of the browser build, in the
-// language of thornwick-capture's --keys: "KEY:first-last" ranges over frame
-// numbers, comma separated, e.g. "UP:0-120,CTRL:130-140", where frame n is
-// the frame being run after n swaps. The web back end owns one; the record
-// keeps no other state, so any back end can hold one.
+// Keys played from a script, for the headless back end's tests and tools and
+// the browser build's test runs, in the language of thornwick-capture's
+// --keys: "KEY:first-last" ranges over frame numbers, comma separated, e.g.
+// "UP:0-120,CTRL:130-140", where frame n is the frame being run after n
+// swaps. Each back end that plays scripts owns one.
 #pragma once
 
 #include "platform/keys.h"
