@@ -30,6 +30,21 @@ bool readExactly(std::istream& in, uint8_t* into, std::streamsize count)
     return in.gcount() == count;
 }
 
+// Skips count bytes, false when the stream ends first. In slices, as
+// std::streamsize is 32 bits wide where size_t is (the browser build), and an
+// offset of up to 4 GiB taken as one would turn negative and skip nothing.
+bool skipExactly(std::istream& in, uint64_t count)
+{
+    constexpr uint64_t Slice = uint64_t(1) << 30;
+    while (count > 0) {
+        const std::streamsize step = std::streamsize(std::min(count, Slice));
+        if (in.ignore(step).gcount() != step)
+            return false;
+        count -= uint64_t(step);
+    }
+    return true;
+}
+
 // Bytes between the read position and the end, or -1 when the stream cannot
 // tell. Sizes come from headers anyone can edit, so nothing is allocated for a
 // block the file cannot hold.
@@ -145,8 +160,7 @@ bool readBmp(std::istream& in, BmpImage& image)
     uint8_t info[24];
     if (!readExactly(in, info, sizeof info))
         return fail(image, ContentFailure::Truncated);
-    std::streamsize rest = std::streamsize(pixelOffset - 14 - 24);
-    if (rest > 0 && in.ignore(rest).gcount() != rest)
+    if (!skipExactly(in, uint64_t(pixelOffset) - 14 - 24))
         return fail(image, ContentFailure::Truncated);
 
     image.width = int32_t(littleU32(info + 4));
