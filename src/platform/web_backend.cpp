@@ -258,10 +258,12 @@ bool keyDown(Key key)
     return down;
 }
 
-// The browser shows the canvas when the frame's callback returns; nothing
-// waits here. The pads are read for the next frame, as the desktop game does.
+// The browser shows the canvas when the frame's callback returns, so the
+// frame's gathered draws go to WebGL here; nothing waits. The pads are read
+// for the next frame, as the desktop game does.
 void swapFrameBuffers()
 {
+    finishWebGlFrame();
     ++Frames;
     if (VirtualClockOn)
         VirtualClock += Step;

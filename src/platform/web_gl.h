@@ -2,10 +2,15 @@
 // calls are defined by web_gl_*.cpp at link time, in place of a desktop
 // driver's, so the shared code compiles unchanged: immediate mode, display
 // lists, client vertex arrays, matrices, one light with colour material, fog
-// and BGR textures, drawn by one shader that computes what GL's
-// fixed-function pipeline does.
+// and BGR textures. The frame's draws are gathered and reach WebGL in few
+// draws, through shaders that compute what GL's fixed-function pipeline
+// does.
 #pragma once
 
-// With a WebGL 2 context current: GL's initial state and the shader. False
-// when the shader does not build.
+// With a WebGL 2 context current: GL's initial state and the shaders. False
+// when a shader does not build.
 bool startWebGl();
+
+// Draws what the frame has gathered: the browser shows the canvas once the
+// frame's callback returns.
+void finishWebGlFrame();

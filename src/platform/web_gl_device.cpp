@@ -6,119 +6,115 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <string>
 
 namespace {
 
-// GL's fixed-function vertex stage for what the game uses: the light is
-// directional and its specular term is multiplied by the material's, which
-// stays black (the game never sets one), so only ambient and diffuse are
-// computed. Normals are not normalised, as GL leaves them without
-// GL_NORMALIZE, so a scaled tree is lit as a desktop driver lights it.
-const char* const VertexShader = R"(#version 300 es
-uniform mat4 uMvp;
-uniform mat4 uModelview;
-uniform mat3 uNormalMatrix;
-uniform bool uLighting;
-uniform bool uLight0;
-uniform bool uColourMaterial;
-uniform vec3 uLightDirection;
-uniform vec4 uLightAmbient;
-uniform vec4 uLightDiffuse;
-uniform vec4 uSceneAmbient;
-uniform vec4 uMaterialAmbient;
-uniform vec4 uMaterialDiffuse;
-uniform bvec3 uInherit;
-uniform vec4 uCurrentColour;
-uniform vec3 uCurrentNormal;
-uniform vec2 uCurrentTexCoord;
+// Positions arrive in eye space, colours lit: what is left of GL's vertex
+// stage is the projection. Linear fog's factor is linear in the eye
+// distance, so it is computed here and interpolated; it is clamped per
+// fragment, as GL clamps it. The other modes take the distance itself.
+const char* const VertexShader = R"(
+uniform mat4 uProjection;
+#if FOG == 1
+uniform float uFogEnd;
+uniform float uFogScale;
+#endif
 layout(location = 0) in vec4 aPosition;
-layout(location = 1) in vec3 aNormal;
-layout(location = 2) in vec4 aColour;
-layout(location = 3) in vec2 aTexCoord;
+layout(location = 1) in vec4 aColour;
+layout(location = 2) in vec2 aTexCoord;
 out vec4 vColour;
 out vec2 vTexCoord;
-out float vFogCoord;
+out float vFog;
 void main() {
-    vec4 colour = uInherit.x ? uCurrentColour : aColour;
-    vec3 normal = uInherit.y ? uCurrentNormal : aNormal;
-    vTexCoord = uInherit.z ? uCurrentTexCoord : aTexCoord;
-    gl_Position = uMvp * aPosition;
-    vFogCoord = abs((uModelview * aPosition).z);
-    if (!uLighting) {
-        vColour = clamp(colour, 0.0, 1.0);
-        return;
-    }
-    vec4 ambient = uColourMaterial ? colour : uMaterialAmbient;
-    vec4 diffuse = uColourMaterial ? colour : uMaterialDiffuse;
-    vec3 lit = uSceneAmbient.rgb * ambient.rgb;
-    if (uLight0) {
-        float facing = max(dot(uNormalMatrix * normal, uLightDirection), 0.0);
-        lit += uLightAmbient.rgb * ambient.rgb + facing * uLightDiffuse.rgb * diffuse.rgb;
-    }
-    vColour = clamp(vec4(lit, diffuse.a), 0.0, 1.0);
+    gl_Position = uProjection * aPosition;
+    gl_PointSize = 1.0;
+    vColour = aColour;
+    vTexCoord = aTexCoord;
+    float distance = abs(aPosition.z);
+#if FOG == 1
+    vFog = (uFogEnd - distance) * uFogScale;
+#else
+    vFog = distance;
+#endif
 }
 )";
 
-// Texture modulation, then fog from the interpolated eye distance.
-const char* const FragmentShader = R"(#version 300 es
+// Texture modulation, then fog.
+const char* const FragmentShader = R"(
 precision highp float;
-uniform bool uTexture;
+#if TEXTURED
 uniform sampler2D uSampler;
-uniform bool uFog;
-uniform int uFogMode;
-uniform float uFogStart;
-uniform float uFogEnd;
-uniform float uFogDensity;
+#endif
+#if FOG
 uniform vec4 uFogColour;
+#endif
+#if FOG >= 2
+uniform float uFogDensity;
+#endif
 in vec4 vColour;
 in vec2 vTexCoord;
-in float vFogCoord;
+in float vFog;
 out vec4 fragColour;
 void main() {
     vec4 colour = vColour;
-    if (uTexture)
-        colour *= texture(uSampler, vTexCoord);
-    if (uFog) {
-        float f;
-        if (uFogMode == 0x2601)
-            f = (uFogEnd - vFogCoord) / (uFogEnd - uFogStart);
-        else if (uFogMode == 0x0800)
-            f = exp(-uFogDensity * vFogCoord);
-        else
-            f = exp(-(uFogDensity * vFogCoord) * (uFogDensity * vFogCoord));
-        colour.rgb = mix(uFogColour.rgb, colour.rgb, clamp(f, 0.0, 1.0));
-    }
+#if TEXTURED
+    colour *= texture(uSampler, vTexCoord);
+#endif
+#if FOG == 1
+    float f = vFog;
+#elif FOG == 2
+    float f = exp(-uFogDensity * vFog);
+#elif FOG == 3
+    float f = exp(-(uFogDensity * vFog) * (uFogDensity * vFog));
+#endif
+#if FOG
+    colour.rgb = mix(uFogColour.rgb, colour.rgb, clamp(f, 0.0, 1.0));
+#endif
     fragColour = colour;
 }
 )";
 
-struct Uniforms {
-    GLint mvp, modelview, normalMatrix, lighting, light0, colourMaterial, lightDirection, lightAmbient,
-        lightDiffuse, sceneAmbient, materialAmbient, materialDiffuse, inherit, currentColour, currentNormal,
-        currentTexCoord, texture, sampler, fog, fogMode, fogStart, fogEnd, fogDensity, fogColour;
+// Fog kinds as the programs number them: none, GL_LINEAR, GL_EXP, GL_EXP2.
+constexpr int FogKinds = 4;
+constexpr int ProgramCount = 2 * FogKinds;
+
+// One program and what it was last sent, so a run sends only what changed.
+struct Program {
+    GLuint id = 0;
+    GLint projection = -1, fogEnd = -1, fogScale = -1, fogDensity = -1, fogColour = -1;
+    bool sent = false;
+    float sentProjection[16] = {};
+    float sentFog[7] = {};
 };
 
-// The switches last sent, so a draw sends only what changed; -1 is unsent.
-struct SentSwitches {
-    int lighting = -1, light0 = -1, colourMaterial = -1, texture = -1, fog = -1;
-    int inherit = -1;
-    float colour[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
-    float normal[3] = {};
-    float texCoord[2] = {};
-};
+Program Programs[ProgramCount];
+int UsedProgram = -1;
+GLuint VertexBuffer = 0;
+GLuint IndexBuffer = 0;
+GLuint VertexLayout = 0;
+GLuint BoundTexture = 0;
+// WebGL's switches as last set; -1 is unknown.
+int BlendOn = -1, CullOn = -1, DepthOn = -1;
 
-GLuint Program = 0;
-Uniforms U{};
-SentSwitches Sent;
-GLuint StreamBuffer = 0;
-GLuint StreamArray = 0;
-GLuint BoundArray = 0;
+int fogKind(const DrawState& state)
+{
+    if (!state.fog)
+        return 0;
+    switch (state.fogMode) {
+    case GL_LINEAR: return 1;
+    case 0x0800: return 2; // GL_EXP
+    default: return 3;     // GL_EXP2
+    }
+}
 
-GLuint compileShader(GLenum type, const char* source)
+int programFor(const DrawState& state) { return (state.texture ? FogKinds : 0) + fogKind(state); }
+
+GLuint compileShader(GLenum type, const std::string& source)
 {
     GLuint shader = emscripten_glCreateShader(type);
-    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    const char* text = source.c_str();
+    emscripten_glShaderSource(shader, 1, &text, nullptr);
     emscripten_glCompileShader(shader);
     GLint ok = 0;
     emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -130,234 +126,186 @@ GLuint compileShader(GLenum type, const char* source)
     return shader;
 }
 
-void findUniforms()
+bool buildProgram(int index)
 {
-    auto at = [](const char* name) { return emscripten_glGetUniformLocation(Program, name); };
-    U = {at("uMvp"), at("uModelview"), at("uNormalMatrix"), at("uLighting"), at("uLight0"),
-         at("uColourMaterial"), at("uLightDirection"), at("uLightAmbient"), at("uLightDiffuse"),
-         at("uSceneAmbient"), at("uMaterialAmbient"), at("uMaterialDiffuse"), at("uInherit"),
-         at("uCurrentColour"), at("uCurrentNormal"), at("uCurrentTexCoord"), at("uTexture"), at("uSampler"),
-         at("uFog"), at("uFogMode"), at("uFogStart"), at("uFogEnd"), at("uFogDensity"), at("uFogColour")};
+    const bool textured = index >= FogKinds;
+    const int fog = index % FogKinds;
+    const std::string header = "#version 300 es\n#define TEXTURED " + std::to_string(textured ? 1 : 0) +
+                               "\n#define FOG " + std::to_string(fog) + "\n";
+    GLuint vertex = compileShader(GL_VERTEX_SHADER, header + VertexShader);
+    GLuint fragment = compileShader(GL_FRAGMENT_SHADER, header + FragmentShader);
+    Program& p = Programs[index];
+    p = Program{};
+    p.id = emscripten_glCreateProgram();
+    emscripten_glAttachShader(p.id, vertex);
+    emscripten_glAttachShader(p.id, fragment);
+    emscripten_glLinkProgram(p.id);
+    emscripten_glDeleteShader(vertex);
+    emscripten_glDeleteShader(fragment);
+    GLint linked = 0;
+    emscripten_glGetProgramiv(p.id, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        std::fprintf(stderr, "web GL: the fixed-function program %d does not link\n", index);
+        return false;
+    }
+    auto at = [&p](const char* name) { return emscripten_glGetUniformLocation(p.id, name); };
+    p.projection = at("uProjection");
+    p.fogEnd = at("uFogEnd");
+    p.fogScale = at("uFogScale");
+    p.fogDensity = at("uFogDensity");
+    p.fogColour = at("uFogColour");
+    emscripten_glUseProgram(p.id);
+    emscripten_glUniform1i(at("uSampler"), 0);
+    UsedProgram = index;
+    return true;
 }
 
-// The attribute layout of GlVertex, for the array bound now.
+// The attribute layout of EyeVertex, for the vertex array bound now.
 void describeVertices()
 {
-    const GLsizei stride = sizeof(GlVertex);
+    const GLsizei stride = sizeof(EyeVertex);
     emscripten_glEnableVertexAttribArray(0);
     emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(GlVertex, position)));
+                                     reinterpret_cast<void*>(offsetof(EyeVertex, position)));
     emscripten_glEnableVertexAttribArray(1);
-    emscripten_glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(GlVertex, normal)));
+    emscripten_glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride,
+                                     reinterpret_cast<void*>(offsetof(EyeVertex, colour)));
     emscripten_glEnableVertexAttribArray(2);
-    emscripten_glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(GlVertex, colour)));
-    emscripten_glEnableVertexAttribArray(3);
-    emscripten_glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
-                                     reinterpret_cast<void*>(offsetof(GlVertex, texCoord)));
+    emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
+                                     reinterpret_cast<void*>(offsetof(EyeVertex, texCoord)));
 }
 
-void bindArray(GLuint array)
+void setSwitch(GLenum capability, int& current, bool wanted)
 {
-    if (array == BoundArray)
+    if (current == int(wanted))
         return;
-    emscripten_glBindVertexArray(array);
-    BoundArray = array;
-}
-
-// The inverse transpose of the modelview's upper 3 x 3, which carries
-// normals into eye space.
-void normalMatrix(const GlMatrix& mv, float out[9])
-{
-    const float* m = mv.m;
-    const float a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
-    const float det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-    const float s = det != 0.0f ? 1.0f / det : 0.0f;
-    // The inverse transpose is the cofactor matrix over the determinant;
-    // written here column by column, as GL takes it.
-    out[0] = (e * i - f * h) * s;
-    out[1] = (c * h - b * i) * s;
-    out[2] = (b * f - c * e) * s;
-    out[3] = (f * g - d * i) * s;
-    out[4] = (a * i - c * g) * s;
-    out[5] = (c * d - a * f) * s;
-    out[6] = (d * h - e * g) * s;
-    out[7] = (b * g - a * h) * s;
-    out[8] = (a * e - b * d) * s;
-}
-
-void sendMatrices()
-{
-    const GlMatrix mvp = FixedGl.topProjection().times(FixedGl.topModelview());
-    float normals[9];
-    normalMatrix(FixedGl.topModelview(), normals);
-    emscripten_glUniformMatrix4fv(U.mvp, 1, GL_FALSE, mvp.m);
-    emscripten_glUniformMatrix4fv(U.modelview, 1, GL_FALSE, FixedGl.topModelview().m);
-    emscripten_glUniformMatrix3fv(U.normalMatrix, 1, GL_FALSE, normals);
-}
-
-void sendLight()
-{
-    emscripten_glUniform3fv(U.lightDirection, 1, FixedGl.lightDirection);
-    emscripten_glUniform4fv(U.lightAmbient, 1, FixedGl.lightAmbient);
-    emscripten_glUniform4fv(U.lightDiffuse, 1, FixedGl.lightDiffuse);
-    emscripten_glUniform4fv(U.sceneAmbient, 1, FixedGl.sceneAmbient);
-    emscripten_glUniform4fv(U.materialAmbient, 1, FixedGl.materialAmbient);
-    emscripten_glUniform4fv(U.materialDiffuse, 1, FixedGl.materialDiffuse);
-}
-
-void sendFog()
-{
-    emscripten_glUniform1i(U.fogMode, int(FixedGl.fogMode));
-    emscripten_glUniform1f(U.fogStart, FixedGl.fogStart);
-    emscripten_glUniform1f(U.fogEnd, FixedGl.fogEnd);
-    emscripten_glUniform1f(U.fogDensity, FixedGl.fogDensity);
-    emscripten_glUniform4fv(U.fogColour, 1, FixedGl.fogColour);
-}
-
-void sendSwitch(GLint location, int& sent, bool value)
-{
-    if (sent == int(value))
-        return;
-    emscripten_glUniform1i(location, value ? 1 : 0);
-    sent = int(value);
-}
-
-void sendIfChanged(GLint location, float* sent, const float* value, int size)
-{
-    if (std::memcmp(sent, value, sizeof(float) * size) == 0)
-        return;
-    std::memcpy(sent, value, sizeof(float) * size);
-    if (size == 4)
-        emscripten_glUniform4fv(location, 1, value);
-    else if (size == 3)
-        emscripten_glUniform3fv(location, 1, value);
+    if (wanted)
+        emscripten_glEnable(capability);
     else
-        emscripten_glUniform2fv(location, 1, value);
+        emscripten_glDisable(capability);
+    current = int(wanted);
 }
 
-void sendInherited(unsigned inherit)
+void bindTexture(GLuint name)
 {
-    if (Sent.inherit != int(inherit)) {
-        emscripten_glUniform3i(U.inherit, (inherit & InheritColour) != 0, (inherit & InheritNormal) != 0,
-                               (inherit & InheritTexCoord) != 0);
-        Sent.inherit = int(inherit);
+    if (name == BoundTexture)
+        return;
+    emscripten_glBindTexture(GL_TEXTURE_2D, name);
+    BoundTexture = name;
+}
+
+void sendProjection(Program& p, const DrawState& state)
+{
+    if (p.sent && std::memcmp(p.sentProjection, state.projection.m, sizeof p.sentProjection) == 0)
+        return;
+    std::memcpy(p.sentProjection, state.projection.m, sizeof p.sentProjection);
+    emscripten_glUniformMatrix4fv(p.projection, 1, GL_FALSE, state.projection.m);
+}
+
+void sendFog(Program& p, const DrawState& state)
+{
+    const float fog[7] = {state.fogStart, state.fogEnd, state.fogDensity, state.fogColour[0],
+                          state.fogColour[1], state.fogColour[2], state.fogColour[3]};
+    if (p.sent && std::memcmp(p.sentFog, fog, sizeof fog) == 0)
+        return;
+    std::memcpy(p.sentFog, fog, sizeof fog);
+    if (p.fogEnd >= 0) {
+        emscripten_glUniform1f(p.fogEnd, state.fogEnd);
+        emscripten_glUniform1f(p.fogScale, 1.0f / (state.fogEnd - state.fogStart));
     }
-    if (inherit & InheritColour)
-        sendIfChanged(U.currentColour, Sent.colour, FixedGl.colour, 4);
-    if (inherit & InheritNormal)
-        sendIfChanged(U.currentNormal, Sent.normal, FixedGl.normal, 3);
-    if (inherit & InheritTexCoord)
-        sendIfChanged(U.currentTexCoord, Sent.texCoord, FixedGl.texCoord, 2);
+    if (p.fogDensity >= 0)
+        emscripten_glUniform1f(p.fogDensity, state.fogDensity);
+    if (p.fogColour >= 0)
+        emscripten_glUniform4fv(p.fogColour, 1, state.fogColour);
 }
 
-// Everything the next draw depends on, sent where it changed.
-void prepareDraw(unsigned inherit)
+void applyState(const DrawState& state)
 {
-    if (FixedGl.dirty & DirtyMatrices)
-        sendMatrices();
-    if (FixedGl.dirty & DirtyLight)
-        sendLight();
-    if (FixedGl.dirty & DirtyFog)
-        sendFog();
-    FixedGl.dirty = 0;
-    sendSwitch(U.lighting, Sent.lighting, FixedGl.lighting);
-    sendSwitch(U.light0, Sent.light0, FixedGl.light0);
-    sendSwitch(U.colourMaterial, Sent.colourMaterial, FixedGl.colourMaterial);
-    sendSwitch(U.texture, Sent.texture, FixedGl.textured());
-    sendSwitch(U.fog, Sent.fog, FixedGl.fog);
-    sendInherited(inherit);
+    const int index = programFor(state);
+    Program& p = Programs[index];
+    if (index != UsedProgram) {
+        emscripten_glUseProgram(p.id);
+        UsedProgram = index;
+    }
+    sendProjection(p, state);
+    sendFog(p, state);
+    p.sent = true;
+    if (state.texture)
+        bindTexture(state.texture);
+    setSwitch(GL_BLEND, BlendOn, state.blend);
+    setSwitch(GL_CULL_FACE, CullOn, state.cullFace);
+    setSwitch(GL_DEPTH_TEST, DepthOn, state.depthTest);
 }
 
 } // namespace
 
+bool DrawState::sameAs(const DrawState& other) const
+{
+    return primitive == other.primitive && texture == other.texture && blend == other.blend &&
+           cullFace == other.cullFace && depthTest == other.depthTest && fog == other.fog &&
+           (!fog || (fogMode == other.fogMode && fogStart == other.fogStart && fogEnd == other.fogEnd &&
+                     fogDensity == other.fogDensity &&
+                     std::memcmp(fogColour, other.fogColour, sizeof fogColour) == 0)) &&
+           std::memcmp(projection.m, other.projection.m, sizeof projection.m) == 0;
+}
+
 bool startGlDevice()
 {
-    GLuint vertex = compileShader(GL_VERTEX_SHADER, VertexShader);
-    GLuint fragment = compileShader(GL_FRAGMENT_SHADER, FragmentShader);
-    Program = emscripten_glCreateProgram();
-    emscripten_glAttachShader(Program, vertex);
-    emscripten_glAttachShader(Program, fragment);
-    emscripten_glLinkProgram(Program);
-    GLint linked = 0;
-    emscripten_glGetProgramiv(Program, GL_LINK_STATUS, &linked);
-    if (!linked) {
-        std::fprintf(stderr, "web GL: the fixed-function program does not link\n");
-        return false;
-    }
-    emscripten_glUseProgram(Program);
-    findUniforms();
-    emscripten_glUniform1i(U.sampler, 0);
-    Sent = SentSwitches{};
-    FixedGl.dirty = ~0u;
-
-    emscripten_glGenBuffers(1, &StreamBuffer);
-    emscripten_glGenVertexArrays(1, &StreamArray);
-    emscripten_glBindVertexArray(StreamArray);
-    BoundArray = StreamArray;
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, StreamBuffer);
+    for (int i = 0; i < ProgramCount; ++i)
+        if (!buildProgram(i))
+            return false;
+    emscripten_glGenBuffers(1, &VertexBuffer);
+    emscripten_glGenBuffers(1, &IndexBuffer);
+    emscripten_glGenVertexArrays(1, &VertexLayout);
+    emscripten_glBindVertexArray(VertexLayout);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, VertexBuffer);
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, IndexBuffer);
     describeVertices();
+    BoundTexture = 0;
+    BlendOn = CullOn = DepthOn = -1;
     return true;
 }
 
-void streamVertices(const GlVertex* vertices, int count)
+void deviceDrawRuns(const EyeVertex* vertices, int vertexCount, const uint32_t* indices, int indexCount,
+                    const DrawRun* runs, int runCount)
 {
-    if (count <= 0)
+    if (vertexCount <= 0 || indexCount <= 0)
         return;
-    bindArray(StreamArray);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, StreamBuffer);
-    emscripten_glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(GlVertex)) * count, vertices, GL_STREAM_DRAW);
+    emscripten_glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(EyeVertex)) * vertexCount, vertices,
+                            GL_STREAM_DRAW);
+    emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(sizeof(uint32_t)) * indexCount, indices,
+                            GL_STREAM_DRAW);
+    for (int i = 0; i < runCount; ++i) {
+        const DrawRun& run = runs[i];
+        applyState(run.state);
+        emscripten_glDrawElements(run.state.primitive, run.indexCount, GL_UNSIGNED_INT,
+                                  reinterpret_cast<void*>(sizeof(uint32_t) * size_t(run.firstIndex)));
+    }
 }
 
-void drawStream(unsigned mode, int first, int count)
+void deviceClear(unsigned mask) { emscripten_glClear(mask); }
+
+void deviceViewport(int x, int y, int width, int height) { emscripten_glViewport(x, y, width, height); }
+
+void deviceBlendFunc(unsigned source, unsigned destination) { emscripten_glBlendFunc(source, destination); }
+
+void deviceFinish() { emscripten_glFinish(); }
+
+// WebGL unbinds a deleted texture; the cache forgets it too.
+void deviceDeleteTextures(int count, const unsigned* names)
 {
-    if (count <= 0)
-        return;
-    prepareDraw(0);
-    bindArray(StreamArray);
-    emscripten_glDrawArrays(mode, first, count);
+    for (int i = 0; i < count; ++i)
+        if (names[i] == BoundTexture)
+            BoundTexture = 0;
+    emscripten_glDeleteTextures(count, names);
 }
 
-void drawStreamed(unsigned mode, const GlVertex* vertices, int count)
+void deviceSelectTexture(unsigned name) { bindTexture(name); }
+
+void deviceTexParameter(unsigned parameter, int value)
 {
-    streamVertices(vertices, count);
-    drawStream(mode, 0, count);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, parameter, value);
 }
-
-unsigned createStaticVertices(const GlVertex* vertices, int count)
-{
-    if (count <= 0)
-        return 0;
-    GLuint array = 0;
-    GLuint buffer = 0;
-    emscripten_glGenVertexArrays(1, &array);
-    emscripten_glGenBuffers(1, &buffer);
-    bindArray(array);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    emscripten_glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(GlVertex)) * count, vertices, GL_STATIC_DRAW);
-    describeVertices();
-    return array;
-}
-
-void drawStatic(unsigned handle, unsigned mode, int first, int count, unsigned inherit)
-{
-    if (!handle || count <= 0)
-        return;
-    prepareDraw(inherit);
-    bindArray(handle);
-    emscripten_glDrawArrays(mode, first, count);
-}
-
-void deviceEnable(unsigned capability, bool enabled)
-{
-    if (enabled)
-        emscripten_glEnable(capability);
-    else
-        emscripten_glDisable(capability);
-}
-
-void deviceBindTexture(unsigned name) { emscripten_glBindTexture(GL_TEXTURE_2D, name); }
 
 void deviceTexImage(int level, int internalFormat, int width, int height, unsigned format, const void* pixels)
 {

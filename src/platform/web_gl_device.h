@@ -1,42 +1,69 @@
-// The WebGL 2 half of the browser build's GL layer: one shader program that
-// computes what GL's fixed-function pipeline computes (per-vertex lighting,
-// colour material, texture modulation, per-fragment fog), the buffers that
-// vertices are drawn from, and every call that reaches the browser's WebGL.
-// Its program, buffers and caches are owned by web_gl_device.cpp.
+// The WebGL 2 half of the browser build's GL layer: the shader programs that
+// compute what GL's fixed-function pipeline computes after the vertex stage
+// (texture modulation, per-fragment fog), one for each combination of
+// texturing and fog mode, so a pixel pays only for what is on; the buffers
+// the gathered vertices are drawn from; and every call that reaches the
+// browser's WebGL. Its programs, buffers and caches are owned by
+// web_gl_device.cpp.
 #pragma once
 
 #include "platform/web_gl_state.h"
 
-// With the context current: compiles the program and makes the buffers.
-// False (and a message on standard error) when the program does not build.
-bool startGlDevice();
+#include <cstdint>
 
-// Draws vertices held in memory (immediate mode, vertex arrays) through the
-// stream buffer.
-void drawStreamed(unsigned mode, const GlVertex* vertices, int count);
-
-// The same in two steps, for several draws from one upload: the vertices
-// into the stream buffer, then draws of parts of them.
-void streamVertices(const GlVertex* vertices, int count);
-void drawStream(unsigned mode, int first, int count);
-
-// A display list's vertices, uploaded once; the handle is what drawStatic
-// takes, 0 when nothing was uploaded.
-unsigned createStaticVertices(const GlVertex* vertices, int count);
-
-// Attributes a display list never set before a batch: at replay they take
-// GL's current values, as they would in a desktop driver.
-enum GlInherit : unsigned {
-    InheritColour = 1u << 0,
-    InheritNormal = 1u << 1,
-    InheritTexCoord = 1u << 2,
+// A vertex after GL's vertex stage: its eye-space position, its lit and
+// clamped colour, its texture coordinate.
+struct EyeVertex {
+    float position[4];
+    float colour[4];
+    float texCoord[2];
 };
 
-void drawStatic(unsigned handle, unsigned mode, int first, int count, unsigned inherit);
+// Everything one WebGL draw of gathered vertices depends on besides them.
+struct DrawState {
+    GlMatrix projection;
+    unsigned primitive = 0; // GL_TRIANGLES, GL_LINES or GL_POINTS
+    unsigned texture = 0;   // 0: untextured
+    bool blend = false;
+    bool cullFace = false;
+    bool depthTest = false;
+    bool fog = false;
+    unsigned fogMode = 0;
+    float fogStart = 0.0f;
+    float fogEnd = 0.0f;
+    float fogDensity = 0.0f;
+    float fogColour[4] = {};
 
-// Switches that WebGL keeps itself (depth test, culling, blending).
-void deviceEnable(unsigned capability, bool enabled);
-void deviceBindTexture(unsigned name);
+    bool sameAs(const DrawState& other) const;
+};
+
+// Indices [firstIndex, firstIndex + indexCount) of the gathered ones, drawn
+// under state.
+struct DrawRun {
+    DrawState state;
+    int firstIndex = 0;
+    int indexCount = 0;
+};
+
+// With the context current: compiles the programs and makes the buffers.
+// False (and a message on standard error) when a program does not build.
+bool startGlDevice();
+
+// Uploads the vertices and indices and draws the runs in order.
+void deviceDrawRuns(const EyeVertex* vertices, int vertexCount, const uint32_t* indices, int indexCount,
+                    const DrawRun* runs, int runCount);
+
+// Calls that reach WebGL's picture or textures at once; the batches are
+// flushed before each.
+void deviceClear(unsigned mask);
+void deviceViewport(int x, int y, int width, int height);
+void deviceBlendFunc(unsigned source, unsigned destination);
+void deviceFinish();
+void deviceDeleteTextures(int count, const unsigned* names);
+
+// Binds the texture that uploads and parameters go to.
+void deviceSelectTexture(unsigned name);
+void deviceTexParameter(unsigned parameter, int value);
 
 // One mipmap level from tightly packed rows, in a format WebGL 2 takes.
 void deviceTexImage(int level, int internalFormat, int width, int height, unsigned format,

@@ -1,29 +1,34 @@
 // The drawing calls of the browser build's GL layer: immediate mode, display
-// lists and client vertex arrays, all turned into WebGL draws of whole
-// vertices. GL lets a colour or normal given once stand for every vertex
-// after it; here each vertex carries all its attributes, and GL's quads,
-// quad strips and polygons become the triangles a desktop driver cuts them
-// into. The lists and the vertices being gathered are owned here.
-#include "platform/web_gl_device.h"
+// lists and client vertex arrays, all turned into indexed primitives of
+// whole vertices for the batches (web_gl_batch.h). GL lets a colour or
+// normal given once stand for every vertex after it; here each vertex
+// carries all its attributes, and GL's strips, fans, quads, quad strips,
+// polygons and line loops become the triangles and lines a desktop driver
+// cuts them into. The lists and the vertices being gathered are owned here.
+#include "platform/web_gl_batch.h"
 #include "platform/web_gl_state.h"
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace {
 
 // One recorded call of a display list; Draw names a batch of the list's
-// vertices and, in colour/normal/texCoord, the attributes current at its
-// end, which GL leaves current after the list.
+// vertices and indices (counted from the batch's first vertex) and, in
+// colour/normal/texCoord, the attributes current at its end, which GL
+// leaves current after the list.
 struct ListCommand {
     ListOp op;
     unsigned value = 0;
     float a[4] = {};
     int first = 0;
     int count = 0;
-    unsigned mode = 0;
+    int firstIndex = 0;
+    int indexCount = 0;
+    unsigned primitive = 0;
     unsigned inherit = 0;
     unsigned setAtEnd = 0;
     float colour[4] = {};
@@ -35,7 +40,7 @@ struct DisplayList {
     std::vector<ListCommand> commands;
     std::vector<GlMatrix> matrices;
     std::vector<GlVertex> vertices;
-    unsigned handle = 0;
+    std::vector<uint32_t> indices;
 };
 
 // The attributes a vertex takes, and which of them the list being compiled
@@ -61,11 +66,10 @@ Attributes ListAttributes;
 bool InsideBegin = false;
 unsigned BeginMode = 0;
 unsigned BatchInherit = 0;
-// Gathered between glBegin and glEnd, then cut into triangles in Drawn.
+// Gathered between glBegin and glEnd (or from client arrays), and the
+// primitives cut from them.
 std::vector<GlVertex> Gathered;
-std::vector<GlVertex> Drawn;
-// Where each run of a multiple draw begins in Drawn, and where the last ends.
-std::vector<int> RunStarts;
+std::vector<uint32_t> Cut;
 
 ClientArray VertexArray, NormalArray, ColourArray, TexCoordArray;
 
@@ -133,56 +137,115 @@ void addVertex(float x, float y, float z, float w)
     Gathered.push_back(v);
 }
 
-void addQuad(const GlVertex* in, size_t a, size_t b, size_t c, size_t d)
+void addTriangle(uint32_t a, uint32_t b, uint32_t c)
 {
-    const size_t order[6] = {a, b, c, a, c, d};
-    for (size_t i : order)
-        Drawn.push_back(in[i]);
+    Cut.push_back(a);
+    Cut.push_back(b);
+    Cut.push_back(c);
 }
 
-// GL's primitive cut into one WebGL can draw, added to Drawn; the WebGL
-// mode. A quad is cut along the diagonal from its first to its third
-// vertex, as Mesa cuts it: the ground-hugging plants are quads that are not
-// flat, and the other diagonal shows them differently. A quad strip is its
-// quads, cut the same way; a polygon is the fan around its first vertex.
-unsigned cutIntoTriangles(unsigned mode, const GlVertex* in, size_t count)
+void addLine(uint32_t a, uint32_t b)
 {
-    if (mode == GL_QUADS) {
-        for (size_t q = 0; q + 3 < count; q += 4)
-            addQuad(in, q, q + 1, q + 2, q + 3);
-        return GL_TRIANGLES;
-    }
-    if (mode == GL_QUAD_STRIP) {
-        for (size_t q = 0; q + 3 < count; q += 2)
-            addQuad(in, q, q + 1, q + 3, q + 2);
-        return GL_TRIANGLES;
-    }
-    Drawn.insert(Drawn.end(), in, in + count);
-    return mode == GL_POLYGON ? GL_TRIANGLE_FAN : mode;
+    Cut.push_back(a);
+    Cut.push_back(b);
 }
 
-void recordBatch(unsigned mode)
+// A quad is cut along the diagonal from its first to its third vertex, as
+// Mesa cuts it: the ground-hugging plants are quads that are not flat, and
+// the other diagonal shows them differently.
+void addQuad(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+{
+    addTriangle(a, b, c);
+    addTriangle(a, c, d);
+}
+
+// A strip's every other triangle is turned, as GL turns it, so all keep
+// the strip's facing.
+void cutStrip(uint32_t first, uint32_t count)
+{
+    for (uint32_t i = 0; i + 2 < count; ++i) {
+        if (i % 2 == 0)
+            addTriangle(first + i, first + i + 1, first + i + 2);
+        else
+            addTriangle(first + i + 1, first + i, first + i + 2);
+    }
+}
+
+// A fan and a polygon are the triangles around their first vertex.
+void cutFan(uint32_t first, uint32_t count)
+{
+    for (uint32_t i = 1; i + 1 < count; ++i)
+        addTriangle(first, first + i, first + i + 1);
+}
+
+void cutLines(unsigned mode, uint32_t first, uint32_t count)
+{
+    if (mode == GL_LINES) {
+        for (uint32_t i = 0; i + 1 < count; i += 2)
+            addLine(first + i, first + i + 1);
+        return;
+    }
+    for (uint32_t i = 0; i + 1 < count; ++i)
+        addLine(first + i, first + i + 1);
+    if (mode == GL_LINE_LOOP && count > 2)
+        addLine(first + count - 1, first);
+}
+
+// GL's primitive over count vertices from first, cut into indices in Cut of
+// a primitive WebGL draws; returns that primitive.
+unsigned cutPrimitive(unsigned mode, uint32_t first, uint32_t count)
+{
+    switch (mode) {
+    case GL_POINTS:
+        for (uint32_t i = 0; i < count; ++i)
+            Cut.push_back(first + i);
+        return GL_POINTS;
+    case GL_LINES:
+    case GL_LINE_STRIP:
+    case GL_LINE_LOOP: cutLines(mode, first, count); return GL_LINES;
+    case GL_TRIANGLES:
+        for (uint32_t i = 0; i + 2 < count; i += 3)
+            addTriangle(first + i, first + i + 1, first + i + 2);
+        return GL_TRIANGLES;
+    case GL_TRIANGLE_STRIP: cutStrip(first, count); return GL_TRIANGLES;
+    case GL_QUADS:
+        for (uint32_t q = 0; q + 3 < count; q += 4)
+            addQuad(first + q, first + q + 1, first + q + 2, first + q + 3);
+        return GL_TRIANGLES;
+    case GL_QUAD_STRIP:
+        for (uint32_t q = 0; q + 3 < count; q += 2)
+            addQuad(first + q, first + q + 1, first + q + 3, first + q + 2);
+        return GL_TRIANGLES;
+    default: cutFan(first, count); return GL_TRIANGLES;
+    }
+}
+
+void recordBatch(unsigned primitive)
 {
     // An attribute a batch inherited but then set itself keeps the value it
     // was set to for its earlier vertices too: a list that does that is
     // drawn by no part of the game.
     const unsigned inherit = BatchInherit & ~ListAttributes.set;
     ListCommand command{ListOp::Draw};
-    command.mode = mode;
+    command.primitive = primitive;
     command.first = int(Compiling->vertices.size());
-    command.count = int(Drawn.size());
+    command.count = int(Gathered.size());
+    command.firstIndex = int(Compiling->indices.size());
+    command.indexCount = int(Cut.size());
     command.inherit = inherit;
     command.setAtEnd = ListAttributes.set;
     std::memcpy(command.colour, ListAttributes.colour, sizeof command.colour);
     std::memcpy(command.normal, ListAttributes.normal, sizeof command.normal);
     std::memcpy(command.texCoord, ListAttributes.texCoord, sizeof command.texCoord);
-    Compiling->vertices.insert(Compiling->vertices.end(), Drawn.begin(), Drawn.end());
+    Compiling->vertices.insert(Compiling->vertices.end(), Gathered.begin(), Gathered.end());
+    Compiling->indices.insert(Compiling->indices.end(), Cut.begin(), Cut.end());
     Compiling->commands.push_back(command);
 }
 
 void replayDraw(const DisplayList& list, const ListCommand& c)
 {
-    drawStatic(list.handle, c.mode, c.first, c.count, c.inherit);
+    batchVertices(list.vertices.data() + c.first, c.count, list.indices.data() + c.firstIndex, c.indexCount,
+                  c.primitive, c.inherit);
     if (c.setAtEnd & InheritColour)
         std::memcpy(FixedGl.colour, c.colour, sizeof FixedGl.colour);
     if (c.setAtEnd & InheritNormal)
@@ -263,26 +326,22 @@ void setPointer(ClientArray& array, GLint size, GLenum type, GLsizei stride, con
     array.pointer = type == GL_FLOAT ? static_cast<const float*>(pointer) : nullptr;
 }
 
-// Runs of client array elements, each cut as its own primitive, uploaded
-// together and drawn run by run: the terrain is hundreds of strips a frame.
+// Runs of client array elements, each cut as its own primitive and all
+// batched together: the terrain is hundreds of strips a frame.
 void drawArrayRuns(GLenum mode, const GLint* first, const GLsizei* count, GLsizei runs)
 {
     if (!VertexArray.enabled || !VertexArray.pointer)
         return;
-    Drawn.clear();
-    RunStarts.clear();
-    unsigned drawMode = mode;
+    Gathered.clear();
+    Cut.clear();
+    unsigned primitive = GL_TRIANGLES;
     for (GLsizei run = 0; run < runs; ++run) {
-        Gathered.clear();
+        const uint32_t start = uint32_t(Gathered.size());
         for (GLint i = first[run]; i < first[run] + count[run]; ++i)
             gatherArrayElement(i);
-        RunStarts.push_back(int(Drawn.size()));
-        drawMode = cutIntoTriangles(mode, Gathered.data(), Gathered.size());
+        primitive = cutPrimitive(mode, start, uint32_t(Gathered.size()) - start);
     }
-    RunStarts.push_back(int(Drawn.size()));
-    streamVertices(Drawn.data(), int(Drawn.size()));
-    for (GLsizei run = 0; run < runs; ++run)
-        drawStream(drawMode, RunStarts[size_t(run)], RunStarts[size_t(run) + 1] - RunStarts[size_t(run)]);
+    batchVertices(Gathered.data(), int(Gathered.size()), Cut.data(), int(Cut.size()), primitive, 0);
 }
 
 } // namespace
@@ -326,12 +385,12 @@ void glEnd()
     if (!InsideBegin)
         return;
     InsideBegin = false;
-    Drawn.clear();
-    const unsigned mode = cutIntoTriangles(BeginMode, Gathered.data(), Gathered.size());
+    Cut.clear();
+    const unsigned primitive = cutPrimitive(BeginMode, 0, uint32_t(Gathered.size()));
     if (Compiling)
-        recordBatch(mode);
+        recordBatch(primitive);
     else
-        drawStreamed(mode, Drawn.data(), int(Drawn.size()));
+        batchVertices(Gathered.data(), int(Gathered.size()), Cut.data(), int(Cut.size()), primitive, 0);
 }
 
 void glVertex2f(GLfloat x, GLfloat y) { addVertex(x, y, 0.0f, 1.0f); }
@@ -366,9 +425,10 @@ void glEndList()
 {
     if (!Compiling)
         return;
-    Compiling->handle = createStaticVertices(Compiling->vertices.data(), int(Compiling->vertices.size()));
-    // The vertices now live in WebGL's buffer; the commands keep their places.
-    Compiling->vertices = {};
+    // Lists are compiled once and replayed every frame: no spare room.
+    Compiling->commands.shrink_to_fit();
+    Compiling->vertices.shrink_to_fit();
+    Compiling->indices.shrink_to_fit();
     Compiling = nullptr;
 }
 

@@ -1,8 +1,11 @@
 // The fixed-function state calls of the browser build's GL layer: matrices,
-// switches, the light, fog and queries. They are the GL 1.2 entry points
-// themselves, defined here so the game's calls land in this layer at link
-// time, in place of a desktop driver.
+// switches, the light, fog and queries, and the calls that reach WebGL's
+// picture at once (clear, viewport, blending), which first draw what the
+// batches hold. They are the GL 1.2 entry points themselves, defined here so
+// the game's calls land in this layer at link time, in place of a desktop
+// driver.
 #include "platform/web_gl.h"
+#include "platform/web_gl_batch.h"
 #include "platform/web_gl_device.h"
 #include "platform/web_gl_state.h"
 
@@ -124,6 +127,12 @@ void markTextureComplete(unsigned name)
         FixedGl.boundTextureComplete = true;
 }
 
+void forgetTexture(unsigned name)
+{
+    if (name < CompleteTextures.size())
+        CompleteTextures[name] = false;
+}
+
 bool textureComplete(unsigned name) { return name < CompleteTextures.size() && CompleteTextures[name]; }
 
 void fixedEnable(unsigned capability, bool enabled)
@@ -134,9 +143,9 @@ void fixedEnable(unsigned capability, bool enabled)
     case GL_FOG: FixedGl.fog = enabled; return;
     case GL_TEXTURE_2D: FixedGl.texture2d = enabled; return;
     case GL_COLOR_MATERIAL: FixedGl.colourMaterial = enabled; return;
-    case GL_DEPTH_TEST:
-    case GL_CULL_FACE:
-    case GL_BLEND: deviceEnable(capability, enabled); return;
+    case GL_DEPTH_TEST: FixedGl.depthTest = enabled; return;
+    case GL_CULL_FACE: FixedGl.cullFace = enabled; return;
+    case GL_BLEND: FixedGl.blend = enabled; return;
     // Switches the game does not use (GL_NORMALIZE, alpha test, other
     // lights) are not emulated; WebGL would reject them.
     default: return;
@@ -145,11 +154,7 @@ void fixedEnable(unsigned capability, bool enabled)
 
 void fixedMatrixMode(unsigned mode) { FixedGl.matrixMode = mode; }
 
-void fixedLoadIdentity()
-{
-    FixedGl.currentMatrix() = GlMatrix::identity();
-    FixedGl.matrixChanged();
-}
+void fixedLoadIdentity() { FixedGl.currentMatrix() = GlMatrix::identity(); }
 
 // A push beyond the stack or a pop of its last entry is ignored, as GL
 // ignores it (with an error the game never reads).
@@ -171,17 +176,14 @@ void fixedPushMatrix()
 void fixedPopMatrix()
 {
     int& top = FixedGl.matrixMode == GL_PROJECTION ? FixedGl.projectionTop : FixedGl.modelviewTop;
-    if (top > 0) {
+    if (top > 0)
         --top;
-        FixedGl.matrixChanged();
-    }
 }
 
 void fixedMultiply(const GlMatrix& right)
 {
     GlMatrix& current = FixedGl.currentMatrix();
     current = current.times(right);
-    FixedGl.matrixChanged();
 }
 
 void fixedTranslate(float x, float y, float z)
@@ -189,7 +191,6 @@ void fixedTranslate(float x, float y, float z)
     float* m = FixedGl.currentMatrix().m;
     for (int row = 0; row < 4; ++row)
         m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
-    FixedGl.matrixChanged();
 }
 
 void fixedRotate(float degrees, float x, float y, float z) { fixedMultiply(rotation(degrees, x, y, z)); }
@@ -202,14 +203,12 @@ void fixedScale(float x, float y, float z)
         m[4 + row] *= y;
         m[8 + row] *= z;
     }
-    FixedGl.matrixChanged();
 }
 
 void fixedBindTexture(unsigned name)
 {
     FixedGl.boundTexture = name;
     FixedGl.boundTextureComplete = textureComplete(name);
-    deviceBindTexture(name);
 }
 
 extern "C" {
@@ -293,15 +292,12 @@ void glLightfv(GLenum light, GLenum name, const GLfloat* values)
         copy4(FixedGl.lightDiffuse, values);
     else if (name == GL_POSITION)
         setLightPosition(values);
-    FixedGl.dirty |= DirtyLight;
 }
 
 void glLightModelfv(GLenum name, const GLfloat* values)
 {
-    if (name == GL_LIGHT_MODEL_AMBIENT) {
+    if (name == GL_LIGHT_MODEL_AMBIENT)
         copy4(FixedGl.sceneAmbient, values);
-        FixedGl.dirty |= DirtyLight;
-    }
 }
 
 // Colour material is always ambient and diffuse together, the one mode the
@@ -317,7 +313,6 @@ void glFogf(GLenum name, GLfloat value)
     case GL_FOG_MODE: FixedGl.fogMode = unsigned(value); break;
     default: return;
     }
-    FixedGl.dirty |= DirtyFog;
 }
 
 void glFogi(GLenum name, GLint value) { glFogf(name, GLfloat(value)); }
@@ -329,7 +324,6 @@ void glFogfv(GLenum name, const GLfloat* values)
         return;
     }
     copy4(FixedGl.fogColour, values);
-    FixedGl.dirty |= DirtyFog;
 }
 
 // Textures always modulate the lit colour, the game's one environment.
@@ -343,6 +337,30 @@ void glGetFloatv(GLenum name, GLfloat* out)
         std::memcpy(out, FixedGl.topProjection().m, sizeof(GlMatrix::m));
     else
         deviceGetFloats(name, out);
+}
+
+void glClear(GLbitfield mask)
+{
+    flushBatches();
+    deviceClear(mask);
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    flushBatches();
+    deviceViewport(x, y, width, height);
+}
+
+void glBlendFunc(GLenum source, GLenum destination)
+{
+    flushBatches();
+    deviceBlendFunc(source, destination);
+}
+
+void glFinish()
+{
+    flushBatches();
+    deviceFinish();
 }
 
 // As GLU computes it, in double precision, then multiplied onto the current
@@ -374,5 +392,8 @@ bool startWebGl()
     for (GlMatrix& m : FixedGl.projection)
         m = GlMatrix::identity();
     CompleteTextures.clear();
+    resetBatches();
     return startGlDevice();
 }
+
+void finishWebGlFrame() { flushBatches(); }

@@ -1,8 +1,8 @@
 // The browser build's OpenGL 1.2 layer: the fixed-function state a desktop
 // driver keeps between calls (matrix stacks, switches, the light, fog, the
 // current vertex attributes), one program-wide record, FixedGl, owned by
-// web_gl_fixed.cpp. The drawing half (web_gl_draw.cpp) and the WebGL half
-// (web_gl_device.cpp) read it. Only the calls and the state the game uses
+// web_gl_fixed.cpp. The drawing half (web_gl_draw.cpp) and the batches
+// (web_gl_batch.cpp) read it. Only the calls and the state the game uses
 // are kept: one light, colour material, texture modulation.
 #pragma once
 
@@ -25,13 +25,6 @@ struct GlVertex {
     float texCoord[2];
 };
 
-// Which parts of FixedGl changed since the WebGL half last sent them.
-enum GlDirty : unsigned {
-    DirtyMatrices = 1u << 0,
-    DirtyLight = 1u << 1,
-    DirtyFog = 1u << 2,
-};
-
 constexpr int ModelviewStackDepth = 32;
 constexpr int ProjectionStackDepth = 4;
 
@@ -47,6 +40,10 @@ struct FixedGlState {
     bool fog = false;
     bool texture2d = false;
     bool colourMaterial = false;
+    // WebGL's own switches, applied when the draws they govern reach it.
+    bool blend = false;
+    bool cullFace = false;
+    bool depthTest = false;
 
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     float normal[3] = {0.0f, 0.0f, 1.0f};
@@ -72,19 +69,18 @@ struct FixedGlState {
     unsigned boundTexture = 0;
     bool boundTextureComplete = false;
 
-    unsigned dirty = ~0u;
-
     GlMatrix& currentMatrix();
     const GlMatrix& topModelview() const { return modelview[modelviewTop]; }
     const GlMatrix& topProjection() const { return projection[projectionTop]; }
-    void matrixChanged() { dirty |= DirtyMatrices; }
     bool textured() const { return texture2d && boundTextureComplete; }
 };
 
 extern FixedGlState FixedGl;
 
-// Marks texture names that hold an image (web_gl_draw.cpp's uploads).
+// Marks texture names that hold an image (web_gl_textures.cpp's uploads),
+// and those whose image is gone.
 void markTextureComplete(unsigned name);
+void forgetTexture(unsigned name);
 bool textureComplete(unsigned name);
 
 // The operations behind the GL entry points that a display list can hold,

@@ -1,7 +1,10 @@
 // Texture uploads for the browser build's GL layer. WebGL takes neither BGR
 // nor BGRA pixels nor GL 1's internal formats given as a component count,
 // so each upload is converted here into rows WebGL takes: the game's BMP and
-// TGA pixels arrive as they are stored on disk, blue first.
+// TGA pixels arrive as they are stored on disk, blue first. An upload or a
+// parameter first draws what the batches hold, which may sample the
+// texture as it was.
+#include "platform/web_gl_batch.h"
 #include "platform/web_gl_device.h"
 #include "platform/web_gl_state.h"
 
@@ -110,6 +113,8 @@ bool upload(GLint level, GLint internalFormat, GLsizei width, GLsizei height, GL
     // Only bytes are taken, in the formats the game's readers produce.
     if (type != GL_UNSIGNED_BYTE || from.components == 0 || width <= 0 || height <= 0)
         return false;
+    flushBatches();
+    deviceSelectTexture(FixedGl.boundTexture);
     if (!pixels) {
         deviceTexImage(level, to.internalFormat, width, height, to.format, nullptr);
     } else {
@@ -129,6 +134,30 @@ void glTexImage2D(GLenum, GLint level, GLint internalFormat, GLsizei width, GLsi
                   GLenum type, const void* pixels)
 {
     upload(level, internalFormat, width, height, format, type, pixels);
+}
+
+void glTexParameteri(GLenum, GLenum name, GLint value)
+{
+    flushBatches();
+    deviceSelectTexture(FixedGl.boundTexture);
+    deviceTexParameter(name, value);
+}
+
+// GL takes a deleted texture's name out of its binding; the name holds no
+// image any more.
+void glDeleteTextures(GLsizei count, const GLuint* names)
+{
+    if (count <= 0)
+        return;
+    flushBatches();
+    for (GLsizei i = 0; i < count; ++i) {
+        forgetTexture(names[i]);
+        if (names[i] == FixedGl.boundTexture) {
+            FixedGl.boundTexture = 0;
+            FixedGl.boundTextureComplete = false;
+        }
+    }
+    deviceDeleteTextures(count, names);
 }
 
 // The game's pictures are all powers of two in size, which GLU keeps as they
