@@ -144,3 +144,11 @@ web-test-deps:
 	@scripts/install-deps --web-test
 	@[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] || \
 		(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+
+# The browser build's tests: the shared suites under node, the same worlds
+# natively and in the browser, and the game played in Chromium with its
+# scenes compared with the native capture tool's (which the native build
+# provides). Ends with CTest's summary.
+.PHONY: test-web
+test-web: web web-test-deps build
+	cd $(WEB_BUILD) && ctest --output-on-failure

@@ -8,7 +8,13 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const puppeteer = require('puppeteer-core');
+const puppeteer = (() => {
+  try {
+    return require('puppeteer-core');
+  } catch (error) {
+    throw new Error('no puppeteer-core in tests/web/node_modules: make web-test-deps');
+  }
+})();
 
 const { serve } = require('../../web/serve.js');
 
@@ -44,13 +50,14 @@ function chromiumPath() {
 }
 
 // A browser with a profile of its own; close() also removes the profile.
-async function launchBrowser({ width = 800, height = 600 } = {}) {
+// More flags may follow the usual ones.
+async function launchBrowser({ width = 800, height = 600, flags = [] } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'thornwick-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: chromiumPath(),
     headless: true,
     userDataDir: profile,
-    args: ChromiumFlags,
+    args: ChromiumFlags.concat(flags),
     defaultViewport: { width, height },
   });
   const close = browser.close.bind(browser);
@@ -76,14 +83,97 @@ function gameUrl(base, choices = {}) {
 
 // Opens the page and records what its console says; messages[] holds
 // { type, text } for console calls, page errors and failed requests.
-async function openGame(browser, url) {
+// prepare(page) runs before the page loads (fakeGamepad, meterAudio).
+async function openGame(browser, url, { prepare } = {}) {
   const page = await browser.newPage();
   const messages = [];
   page.on('console', (message) => messages.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => messages.push({ type: 'pageerror', text: error.message }));
   page.on('requestfailed', (request) => messages.push({ type: 'requestfailed', text: request.url() }));
+  if (prepare) await prepare(page);
   await page.goto(url, { waitUntil: 'load' });
   return { page, messages };
+}
+
+// A standard-mapping pad on navigator.getGamepads from the page's first
+// script on, so the game finds it plugged in when it starts. The browser
+// tells a changed pad by its timestamp, which setGamepad moves on.
+async function fakeGamepad(page) {
+  await page.evaluateOnNewDocument(() => {
+    const pad = {
+      id: 'Thornwick test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
+      timestamp: performance.now(), axes: [0, 0, 0, 0],
+      buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
+    };
+    window.thornwickTestPad = pad;
+    Object.defineProperty(Navigator.prototype, 'getGamepads', { configurable: true, value: () => [pad] });
+  });
+}
+
+// { axes: { 1: -1 }, buttons: { 14: true } }: stick and button positions,
+// by the standard mapping's numbers.
+async function setGamepad(page, { axes = {}, buttons = {} }) {
+  await page.evaluate((axes, buttons) => {
+    const pad = window.thornwickTestPad;
+    for (const [axis, value] of Object.entries(axes)) pad.axes[axis] = value;
+    for (const [button, down] of Object.entries(buttons)) {
+      pad.buttons[button] = { pressed: down, touched: down, value: down ? 1 : 0 };
+    }
+    pad.timestamp = performance.now();
+  }, axes, buttons);
+}
+
+// Measures what the game's mix hands Web Audio: SDL plays through a
+// ScriptProcessorNode, whose every output buffer is read after SDL has
+// filled it. window.thornwickTestAudio: { context, buffers, loudBuffers, peak }.
+async function meterAudio(page, loud = 0.01) {
+  await page.evaluateOnNewDocument((loud) => {
+    const meter = { context: null, buffers: 0, loudBuffers: 0, peak: 0 };
+    window.thornwickTestAudio = meter;
+    const create = AudioContext.prototype.createScriptProcessor;
+    AudioContext.prototype.createScriptProcessor = function (...args) {
+      const node = create.apply(this, args);
+      meter.context = this;
+      let handler = null;
+      Object.defineProperty(node, 'onaudioprocess', { configurable: true, get: () => handler,
+        set: (fn) => { handler = fn; } });
+      node.addEventListener('audioprocess', (event) => {
+        if (!handler) return;
+        handler.call(node, event);
+        let peak = 0;
+        for (let c = 0; c < event.outputBuffer.numberOfChannels; ++c) {
+          for (const sample of event.outputBuffer.getChannelData(c)) peak = Math.max(peak, Math.abs(sample));
+        }
+        meter.buffers += 1;
+        if (peak > loud) meter.loudBuffers += 1;
+        meter.peak = Math.max(meter.peak, peak);
+      });
+      return node;
+    };
+  }, loud);
+}
+
+// Where the game stands: { frames, phase, x, z, y, heading } through the
+// program's hooks; null once the program has gone.
+async function gameState(page) {
+  return page.evaluate(() => {
+    const game = window.thornwick.module;
+    if (!game || !game._thornwick_frames) return null;
+    try {
+      const player = (what) => game._thornwick_player(what);
+      return { frames: game._thornwick_frames(), phase: game._thornwick_phase(), x: player(0), z: player(1),
+        y: player(2), heading: player(3) };
+    } catch (error) {
+      return null;
+    }
+  });
+}
+
+// Waits until the game has drawn `count` more frames.
+async function waitForFrames(page, count, timeoutMs = 120000) {
+  const from = (await gameState(page)).frames;
+  await page.waitForFunction((until) => window.thornwick.module._thornwick_frames() >= until,
+    { timeout: timeoutMs, polling: 50 }, from + count);
 }
 
 // Waits until window.thornwick.state is one of the states; returns it.
@@ -100,10 +190,16 @@ async function canvasPng(page) {
   return Buffer.from(dataUrl.slice(dataUrl.indexOf(',') + 1), 'base64');
 }
 
+// What the page shows, as PNG bytes: the game's canvas fills the window.
+async function screenPng(page) {
+  return Buffer.from(await page.screenshot({ type: 'png' }));
+}
+
 // The browser build's folder served on a free port of 127.0.0.1.
 async function serveBuild(dir) {
   if (!fs.existsSync(path.join(dir, 'thornwick.wasm'))) throw new Error(`no browser build in ${dir}: make web`);
   return serve(dir, 0);
 }
 
-module.exports = { launchBrowser, gameUrl, openGame, waitForState, canvasPng, serveBuild };
+module.exports = { launchBrowser, gameUrl, openGame, fakeGamepad, setGamepad, meterAudio, gameState,
+  waitForState, waitForFrames, canvasPng, screenPng, serveBuild };
