@@ -149,6 +149,13 @@ web-test-deps:
 # natively and in the browser, and the game played in Chromium with its
 # scenes compared with the native capture tool's (which the native build
 # provides). Ends with CTest's summary.
-.PHONY: test-web
+.PHONY: test-web bench-web
 test-web: web web-test-deps build
 	cd $(WEB_BUILD) && ctest --output-on-failure
+
+# The browser build's figures: download size, page load to the first
+# running frame, and the scripted walk's frame time against the native
+# game's on llvmpipe; written to bench/web-latest.txt.
+bench-web: web web-test-deps build
+	@mkdir -p bench
+	node tests/web/bench.js --build $(WEB_BUILD) --native $(BUILD) --out bench/web-latest.txt

@@ -58,6 +58,8 @@ function parseArguments(argv) {
     if (!(name in options) || i + 1 >= argv.length) throw new Error(`unknown or incomplete option ${argv[i]}`);
     options[name] = argv[i + 1];
   }
+  // The native tools run in their own run folder.
+  options.native = path.resolve(options.native);
   options.out = options.out || path.join(options.build, 'browser-test');
   return options;
 }
