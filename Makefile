@@ -132,7 +132,8 @@ web-deps:
 web: web-deps
 	@scripts/build-web-sdl $(WEB_BUILD)
 	@[ -f $(WEB_BUILD)/build.ninja ] || \
-		emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+		emcmake cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+			-DTHORNWICK_NATIVE_BUILD=$(abspath $(BUILD)) >/dev/null
 	@cmake --build $(WEB_BUILD) -j $(JOBS)
 
 web-run: web
@@ -149,13 +150,17 @@ web-test-deps:
 # natively and in the browser, and the game played in Chromium with its
 # scenes compared with the native capture tool's (which the native build
 # provides). Ends with CTest's summary.
-.PHONY: test-web bench-web
-test-web: web web-test-deps build
+.PHONY: test-web bench-web web-native
+test-web: web web-test-deps web-native
 	cd $(WEB_BUILD) && ctest --output-on-failure
+
+# The native programs the browser build is compared with, and nothing more.
+web-native: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target thornwick-capture thornwick-bench world_digest content
 
 # The browser build's figures: download size, page load to the first
 # running frame, and the scripted walk's frame time against the native
 # game's on llvmpipe; written to bench/web-latest.txt.
-bench-web: web web-test-deps build
+bench-web: web web-test-deps web-native
 	@mkdir -p bench
 	node tests/web/bench.js --build $(WEB_BUILD) --native $(BUILD) --out bench/web-latest.txt
