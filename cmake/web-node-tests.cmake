@@ -52,12 +52,12 @@ target_include_directories(thornwick_node_gtest SYSTEM PUBLIC ${THORNWICK_GTEST_
 target_include_directories(thornwick_node_gtest PRIVATE ${THORNWICK_GTEST_SOURCE})
 target_compile_options(thornwick_node_gtest PUBLIC ${node_compile_options})
 
-# What the library needs of a back end, for node: the headless back end's
-# interface (tests/node/node_backend.cpp) and OpenGL with no context current
+# What the library needs of a back end, for node: the headless back end
+# without its EGL context, and OpenGL with no context current
 # (tests/node/no_gl.cpp), as the native suites that need no window have it: a
 # test that asks for a context fails, and the GL calls the game makes on the
 # way (a body's display lists, say) do nothing.
-add_library(thornwick_node_platform STATIC ${PROJECT_SOURCE_DIR}/tests/node/node_backend.cpp
+add_library(thornwick_node_platform STATIC ${PROJECT_SOURCE_DIR}/src/platform/headless_backend.cpp
   ${PROJECT_SOURCE_DIR}/tests/node/no_gl.cpp)
 target_include_directories(thornwick_node_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
 
