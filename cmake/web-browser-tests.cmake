@@ -14,9 +14,6 @@ if(NOT THORNWICK_BROWSER_TESTS)
   return()
 endif()
 
-set(THORNWICK_NATIVE_BUILD ${PROJECT_SOURCE_DIR}/build CACHE PATH
-  "The native build tree whose thornwick-capture the browser's scenes are compared with")
-find_program(THORNWICK_NODE NAMES node nodejs NO_CMAKE_FIND_ROOT_PATH)
 if(NOT THORNWICK_NODE)
   message(WARNING "No node: the browser test is left out (make web-test-deps installs it).")
   return()

@@ -26,13 +26,10 @@ if(NOT THORNWICK_NODE_TESTS)
   return()
 endif()
 
-set(THORNWICK_NATIVE_BUILD ${PROJECT_SOURCE_DIR}/build CACHE PATH
-  "The native build tree whose world_digest the world identity test compares with node's")
 find_path(THORNWICK_GTEST_SOURCE src/gtest-all.cc
   PATHS /usr/src/googletest/googletest /usr/src/gtest
   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
   DOC "GoogleTest's sources, compiled here for WebAssembly")
-find_program(THORNWICK_NODE NAMES node nodejs NO_CMAKE_FIND_ROOT_PATH)
 if(NOT THORNWICK_GTEST_SOURCE OR NOT THORNWICK_NODE)
   message(WARNING "No GoogleTest sources (libgtest-dev) or no node: the node suites are left out.")
   return()

@@ -87,5 +87,8 @@ add_custom_target(thornwick_page ALL DEPENDS ${page_outputs})
 # Tests of the browser build (make test-web): the suites that need no window
 # compiled for node, and the game in a real browser.
 enable_testing()
+set(THORNWICK_NATIVE_BUILD ${PROJECT_SOURCE_DIR}/build CACHE PATH
+  "The native build tree whose programs the browser build's tests compare with")
+find_program(THORNWICK_NODE NAMES node nodejs NO_CMAKE_FIND_ROOT_PATH)
 include(${PROJECT_SOURCE_DIR}/cmake/web-node-tests.cmake OPTIONAL)
 include(${PROJECT_SOURCE_DIR}/cmake/web-browser-tests.cmake OPTIONAL)
