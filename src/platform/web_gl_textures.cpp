@@ -4,6 +4,11 @@
 // TGA pixels arrive as they are stored on disk, blue first. An upload or a
 // parameter first draws what the batches hold, which may sample the
 // texture as it was.
+//
+// Mipmaps asked for (gluBuild2DMipmaps) are made only once a minifying
+// filter that reads them is set: the game filters without them, and a
+// software rasteriser samples a texture of one level much faster than one
+// of many, though the picture is the same.
 #include "platform/web_gl_batch.h"
 #include "platform/web_gl_device.h"
 #include "platform/web_gl_state.h"
@@ -21,6 +26,42 @@ namespace {
 // for the sized ones.
 constexpr int WebRgb8 = 0x8051;
 constexpr int WebRgba8 = 0x8058;
+
+// What the layer keeps of a texture name besides WebGL's texture: whether
+// its mipmaps were asked for and are made, and its minifying filter (GL's
+// initial one reads mipmaps).
+struct MipmapRecord {
+    bool wanted = false;
+    bool made = false;
+    int minFilter = GL_NEAREST_MIPMAP_LINEAR;
+};
+
+std::vector<MipmapRecord> Mipmaps;
+
+MipmapRecord& mipmapsOf(unsigned name)
+{
+    if (name >= Mipmaps.size())
+        Mipmaps.resize(name + 1);
+    return Mipmaps[name];
+}
+
+bool readsMipmaps(int minFilter) { return minFilter != GL_NEAREST && minFilter != GL_LINEAR; }
+
+// With the texture selected in WebGL: its mipmaps, made from its base
+// level as it stands.
+void makeMipmaps(MipmapRecord& record)
+{
+    deviceGenerateMipmaps();
+    record.made = true;
+}
+
+// Mipmaps asked for are made before their base level changes, as GL made
+// them when they were asked for.
+void settleMipmaps(MipmapRecord& record)
+{
+    if (record.wanted && !record.made)
+        makeMipmaps(record);
+}
 
 struct PixelLayout {
     int components = 0;
@@ -115,6 +156,7 @@ bool upload(GLint level, GLint internalFormat, GLsizei width, GLsizei height, GL
         return false;
     flushBatches();
     deviceSelectTexture(FixedGl.boundTexture);
+    settleMipmaps(mipmapsOf(FixedGl.boundTexture));
     if (!pixels) {
         deviceTexImage(level, to.internalFormat, width, height, to.format, nullptr);
     } else {
@@ -141,6 +183,12 @@ void glTexParameteri(GLenum, GLenum name, GLint value)
     flushBatches();
     deviceSelectTexture(FixedGl.boundTexture);
     deviceTexParameter(name, value);
+    if (name != GL_TEXTURE_MIN_FILTER)
+        return;
+    MipmapRecord& record = mipmapsOf(FixedGl.boundTexture);
+    record.minFilter = value;
+    if (readsMipmaps(value))
+        settleMipmaps(record);
 }
 
 // GL takes a deleted texture's name out of its binding; the name holds no
@@ -152,6 +200,7 @@ void glDeleteTextures(GLsizei count, const GLuint* names)
     flushBatches();
     for (GLsizei i = 0; i < count; ++i) {
         forgetTexture(names[i]);
+        mipmapsOf(names[i]) = MipmapRecord{};
         if (names[i] == FixedGl.boundTexture) {
             FixedGl.boundTexture = 0;
             FixedGl.boundTextureComplete = false;
@@ -168,7 +217,11 @@ GLint gluBuild2DMipmaps(GLenum, GLint internalFormat, GLsizei width, GLsizei hei
 {
     if (!upload(0, internalFormat, width, height, format, type, data))
         return GLU_INVALID_ENUM;
-    deviceGenerateMipmaps();
+    MipmapRecord& record = mipmapsOf(FixedGl.boundTexture);
+    record.wanted = true;
+    record.made = false;
+    if (readsMipmaps(record.minFilter))
+        makeMipmaps(record);
     return 0;
 }
 
