@@ -163,4 +163,4 @@ web-native: configure
 # game's on llvmpipe; written to bench/web-latest.txt.
 bench-web: web web-test-deps web-native
 	@mkdir -p bench
-	node tests/web/bench.js --build $(WEB_BUILD) --native $(BUILD) --out bench/web-latest.txt
+	node tools/bench/web_bench.js --build $(WEB_BUILD) --native $(BUILD) --out bench/web-latest.txt

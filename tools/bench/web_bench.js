@@ -8,7 +8,7 @@
 //     step, the same keys, 800 x 600) in the browser against the native
 //     game on llvmpipe (thornwick-bench's own walk), the runs interleaved so
 //     both see the same load on the machine.
-//   node tests/web/bench.js [--build build-web] [--native build] [--out FILE] [--loads 7] [--runs 3]
+//   node tools/bench/web_bench.js [--build build-web] [--native build] [--out FILE] [--loads 7] [--runs 3]
 'use strict';
 
 const { execFileSync } = require('child_process');
@@ -17,7 +17,7 @@ const os = require('os');
 const path = require('path');
 const zlib = require('zlib');
 
-const { launchBrowser, gameUrl, waitForState, serveBuild } = require('./browser.js');
+const { launchBrowser, gameUrl, waitForState, serveBuild } = require('../../tests/web/browser.js');
 
 const Root = path.resolve(__dirname, '../..');
 const DownloadGoalMB = 4;
