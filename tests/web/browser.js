@@ -195,6 +195,39 @@ async function screenPng(page) {
   return Buffer.from(await page.screenshot({ type: 'png' }));
 }
 
+// PNG bytes as { width, height, rgba }, decoded by the page's browser.
+async function decodePng(page, png) {
+  const image = await page.evaluate(async (base64) => {
+    const blob = await (await fetch(`data:image/png;base64,${base64}`)).blob();
+    const bitmap = await createImageBitmap(blob, { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
+    const context = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d', { willReadFrequently: true });
+    context.drawImage(bitmap, 0, 0);
+    const rgba = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    let text = '';
+    for (let i = 0; i < rgba.length; i += 0x8000) text += String.fromCharCode(...rgba.subarray(i, i + 0x8000));
+    return { width: bitmap.width, height: bitmap.height, rgba: btoa(text) };
+  }, png.toString('base64'));
+  return { ...image, rgba: Buffer.from(image.rgba, 'base64') };
+}
+
+// The share of pixels that differ by more than tolerance (of full scale) in
+// any of red, green and blue, and the largest difference.
+function compareImages(a, b, tolerance) {
+  if (a.width !== b.width || a.height !== b.height) {
+    throw new Error(`images differ in size: ${a.width}x${a.height} and ${b.width}x${b.height}`);
+  }
+  const limit = tolerance * 255;
+  let differing = 0;
+  let largest = 0;
+  for (let i = 0; i < a.width * a.height; ++i) {
+    let worst = 0;
+    for (let c = 0; c < 3; ++c) worst = Math.max(worst, Math.abs(a.rgba[i * 4 + c] - b.rgba[i * 4 + c]));
+    if (worst > limit) ++differing;
+    largest = Math.max(largest, worst);
+  }
+  return { differingShare: differing / (a.width * a.height), largest };
+}
+
 // The browser build's folder served on a free port of 127.0.0.1.
 async function serveBuild(dir) {
   if (!fs.existsSync(path.join(dir, 'thornwick.wasm'))) throw new Error(`no browser build in ${dir}: make web`);
@@ -202,4 +235,4 @@ async function serveBuild(dir) {
 }
 
 module.exports = { launchBrowser, gameUrl, openGame, fakeGamepad, setGamepad, meterAudio, gameState,
-  waitForState, waitForFrames, canvasPng, screenPng, serveBuild };
+  waitForState, waitForFrames, canvasPng, screenPng, decodePng, compareImages, serveBuild };

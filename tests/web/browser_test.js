@@ -17,9 +17,8 @@ const path = require('path');
 
 const {
   launchBrowser, gameUrl, openGame, fakeGamepad, setGamepad, meterAudio, gameState, waitForState,
-  waitForFrames, canvasPng, screenPng, serveBuild,
+  waitForFrames, canvasPng, screenPng, decodePng, compareImages, serveBuild,
 } = require('./browser.js');
-const { decodePng, compareImages } = require('./png.js');
 
 const Root = path.resolve(__dirname, '../..');
 // Different rasterisers: at most this share of a scene's pixels may differ
@@ -223,12 +222,11 @@ async function checkEscape(page) {
 async function startScreens(page, out) {
   const shots = [];
   for (let i = 0; i < 3; ++i) {
-    const png = await screenPng(page);
-    if (i === 0) fs.writeFileSync(path.join(out, StartShot.name + '.png'), png);
-    shots.push(decodePng(png));
+    shots.push(await screenPng(page));
     await waitForFrames(page, 2);
   }
-  return shots;
+  fs.writeFileSync(path.join(out, StartShot.name + '.png'), shots[0]);
+  return Promise.all(shots.map((png) => decodePng(page, png)));
 }
 
 async function play(browser, base, natives, out, pageMessages) {
@@ -249,7 +247,7 @@ async function play(browser, base, natives, out, pageMessages) {
       await waitForFrames(page, 3);
       running = true;
       const screens = await startScreens(page, out);
-      const native = decodePng(fs.readFileSync(await natives.get(StartShot.name)));
+      const native = await decodePng(page, fs.readFileSync(await natives.get(StartShot.name)));
       const shares = screens.map((screen) => compareImages(screen, native, Tolerance).differingShare);
       const best = Math.min(...shares);
       if (best > StartMostDiffering) {
@@ -276,7 +274,9 @@ async function play(browser, base, natives, out, pageMessages) {
   }
 }
 
-async function renderScene(browser, base, scene, pageMessages) {
+// The scene's picture as PNG bytes, decoded, and the native capture's
+// (nativeFile: the promise of its path), decoded.
+async function renderScene(browser, base, scene, nativeFile, pageMessages) {
   const url = gameUrl(base, { seed: scene.seed, dt: scene.dt, frames: scene.frames, place: scene.place,
     keys: scene.keys, size: '800x600', silent: true, autostart: true });
   const { page, messages } = await openGame(browser, url);
@@ -284,7 +284,8 @@ async function renderScene(browser, base, scene, pageMessages) {
   try {
     const state = await waitForState(page, ['done', 'failed', 'ended'], 900000);
     if (state !== 'done') throw new Error(`the game ${state}: ${await page.evaluate(() => window.thornwick.error)}`);
-    return await canvasPng(page);
+    const png = await canvasPng(page);
+    return { png, image: await decodePng(page, png), native: await decodePng(page, fs.readFileSync(await nativeFile)) };
   } finally {
     await page.close();
   }
@@ -292,10 +293,9 @@ async function renderScene(browser, base, scene, pageMessages) {
 
 async function checkScene(browser, base, scene, natives, out, pageMessages) {
   await check(`scene ${scene.name}`, async () => {
-    const png = await renderScene(browser, base, scene, pageMessages);
+    const { png, image, native } = await renderScene(browser, base, scene, natives.get(scene.name), pageMessages);
     fs.writeFileSync(path.join(out, scene.name + '.png'), png);
-    const native = decodePng(fs.readFileSync(await natives.get(scene.name)));
-    const { differingShare, largest } = compareImages(decodePng(png), native, Tolerance);
+    const { differingShare, largest } = compareImages(image, native, Tolerance);
     const figure = `${(differingShare * 100).toFixed(2)}% of pixels differ from the native capture by more than ` +
       `${Tolerance * 100}% (largest ${largest}; at most ${MostDiffering * 100}%)`;
     if (differingShare > MostDiffering) throw new Error(figure);
