@@ -3,10 +3,10 @@
 // sequence stands afterwards. Built natively and for node; the world identity
 // test compares the two printouts line by line.
 //
-//   world_digest [--flip GRID:CELL:BIT] SEED...
+//   world_digest [--flip] SEED...
 //
-// --flip changes one bit of one grid cell before the digests are taken, so
-// the test can show that a single bit is noticed.
+// --flip changes the lowest bit of the height at the world's centre before
+// the digests are taken, so the test can show that a single bit is noticed.
 #include "characters/character_list.h"
 #include "world/terrain_grid.h"
 #include "world/world_generator.h"
@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace {
@@ -80,41 +79,14 @@ void addList(Digest& d, const std::vector<Character*>& list, const std::vector<C
         addCharacter(d, *c, all);
 }
 
-struct Flip {
-    std::string grid;
-    size_t cell = 0;
-    unsigned bit = 0;
-};
-
-bool parseFlip(const char* text, Flip& flip)
-{
-    const char* first = std::strchr(text, ':');
-    const char* second = first ? std::strchr(first + 1, ':') : nullptr;
-    if (!second)
-        return false;
-    flip.grid.assign(text, first);
-    char* end = nullptr;
-    flip.cell = std::strtoul(first + 1, &end, 10);
-    if (end != second || flip.cell >= Cells)
-        return false;
-    flip.bit = unsigned(std::strtoul(second + 1, &end, 10));
-    if (*end != '\0')
-        return false;
-    for (const Grid& grid : Grids)
-        if (flip.grid == grid.name)
-            return flip.bit < grid.cellSize * 8;
-    return false;
-}
-
-void printSeed(unsigned seed, const Flip* flip)
+void printSeed(unsigned seed, bool flip)
 {
     generateWorld(seed);
+    if (flip)
+        reinterpret_cast<unsigned char*>(&heightGrid[cellIndex(WorldSize / 2, WorldSize / 2)])[0] ^= 1u;
     for (const Grid& grid : Grids) {
-        unsigned char* cells = static_cast<unsigned char*>(grid.cells);
-        if (flip && flip->grid == grid.name)
-            cells[flip->cell * grid.cellSize + flip->bit / 8] ^= 1u << (flip->bit % 8);
         Digest d;
-        d.add(cells, Cells * grid.cellSize);
+        d.add(grid.cells, Cells * grid.cellSize);
         std::printf("seed %u %s %016" PRIx64 "\n", seed, grid.name, d.value);
     }
     Digest home;
@@ -135,31 +107,22 @@ void printSeed(unsigned seed, const Flip* flip)
 
 int main(int argc, char** argv)
 {
-    Flip flip;
-    bool flipping = false;
+    const bool flip = argc > 1 && std::strcmp(argv[1], "--flip") == 0;
     std::vector<unsigned> seeds;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--flip") == 0 && i + 1 < argc) {
-            if (!parseFlip(argv[++i], flip)) {
-                std::fprintf(stderr, "world_digest: --flip takes GRID:CELL:BIT\n");
-                return 2;
-            }
-            flipping = true;
-        } else {
-            char* end = nullptr;
-            const unsigned long seed = std::strtoul(argv[i], &end, 10);
-            if (*argv[i] == '\0' || *end != '\0') {
-                std::fprintf(stderr, "world_digest: not a seed: %s\n", argv[i]);
-                return 2;
-            }
-            seeds.push_back(unsigned(seed));
+    for (int i = flip ? 2 : 1; i < argc; ++i) {
+        char* end = nullptr;
+        const unsigned long seed = std::strtoul(argv[i], &end, 10);
+        if (*argv[i] == '\0' || *end != '\0') {
+            std::fprintf(stderr, "world_digest: not a seed: %s\n", argv[i]);
+            return 2;
         }
+        seeds.push_back(unsigned(seed));
     }
     if (seeds.empty()) {
-        std::fprintf(stderr, "usage: world_digest [--flip GRID:CELL:BIT] SEED...\n");
+        std::fprintf(stderr, "usage: world_digest [--flip] SEED...\n");
         return 2;
     }
     for (unsigned seed : seeds)
-        printSeed(seed, flipping ? &flip : nullptr);
+        printSeed(seed, flip);
     return 0;
 }
