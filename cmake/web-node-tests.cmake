@@ -54,7 +54,7 @@ target_compile_options(thornwick_node_gtest PUBLIC ${node_compile_options})
 # (tests/node/no_gl.cpp), as the native suites that need no window have it: a
 # test that asks for a context fails, and the GL calls the game makes on the
 # way (a body's display lists, say) do nothing.
-add_library(thornwick_node_platform STATIC ${PROJECT_SOURCE_DIR}/src/platform/headless_backend.cpp
+add_library(thornwick_node_platform STATIC ${PROJECT_SOURCE_DIR}/src/platform/headless/headless_backend.cpp
   ${PROJECT_SOURCE_DIR}/tests/node/no_gl.cpp)
 target_include_directories(thornwick_node_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
 

@@ -57,7 +57,7 @@ add_library(thornwick_game STATIC ${THORNWICK_GAME_SOURCES} ${THORNWICK_PLATFORM
 target_include_directories(thornwick_game PUBLIC src)
 target_link_libraries(thornwick_game PUBLIC SDL2::SDL2-static SDL2_mixer::SDL2_mixer-static)
 
-file(GLOB THORNWICK_WEB_BACKEND_SOURCES CONFIGURE_DEPENDS src/platform/web_*.cpp)
+file(GLOB THORNWICK_WEB_BACKEND_SOURCES CONFIGURE_DEPENDS src/platform/web/*.cpp)
 add_executable(thornwick src/web_main.cpp ${THORNWICK_WEB_BACKEND_SOURCES})
 set_target_properties(thornwick PROPERTIES SUFFIX ".js")
 target_link_libraries(thornwick PRIVATE thornwick_game)

@@ -3,7 +3,7 @@
 #include "app/frame_loop.h"
 #include "assets/image_files.h"
 #include "platform/gamepad.h"
-#include "platform/glut_window.h"
+#include "platform/glut/glut_window.h"
 #include "platform/notice.h"
 
 #include <GL/freeglut.h>

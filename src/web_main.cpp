@@ -8,7 +8,7 @@
 #include "app/player_placement.h"
 #include "characters/character_list.h"
 #include "platform/gamepad.h"
-#include "platform/web.h"
+#include "platform/web/web.h"
 
 #include <emscripten.h>
 

@@ -1,6 +1,6 @@
 #include "app/frame_loop.h"
 #include "app/frame_timer.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support/gl_context.h"
 
 #include <GL/gl.h>

@@ -1,5 +1,5 @@
 #include "app/frame_timer.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/real_clock.h"
 
 #include <gtest/gtest.h>

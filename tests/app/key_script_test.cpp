@@ -1,4 +1,4 @@
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/key_script.h"
 #include "platform/keys.h"
 

@@ -8,7 +8,7 @@
 #include "app/sky.h"
 #include "characters/character_geometry.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support/gl_context.h"
 #include "assets/image_files.h"
 #include "world/world_generator.h"

@@ -4,7 +4,7 @@
 
 #include "app/game_tick.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "world/terrain_grid.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "app/frame_loop.h"
 #include "app/loading_screen.h"
 #include "assets/image_files.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/notice.h"
 #include "support/gl_context.h"
 

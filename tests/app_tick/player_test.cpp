@@ -6,7 +6,7 @@
 #include "app/frame_timer.h"
 #include "app/game_tick.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support/gl_context.h"
 
 TEST_F(TickTest, AZombiePlayerRegainsPowerUpTo200)

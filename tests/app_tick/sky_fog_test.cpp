@@ -9,7 +9,7 @@
 #include "app/sky.h"
 #include "app/sound_system.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "support/gl_context.h"
 
 #include <GL/gl.h>

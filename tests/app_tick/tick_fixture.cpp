@@ -6,7 +6,7 @@
 #include "app/sky.h"
 #include "app/sound_system.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "world/terrain_grid.h"
 
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include "app/frame_loop.h"
 #include "app/game_tick.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "world/scenery.h"
 #include "world/terrain_grid.h"
 

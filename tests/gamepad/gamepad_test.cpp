@@ -5,7 +5,7 @@
 #include "virtual_pad.h"
 
 #include "platform/gamepad.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // native suites that need no window run the same way, in a process with no
 // context. A call the library starts to make that is missing here fails the
 // node link (or is left to Emscripten's WebGL, which throws with no canvas).
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>

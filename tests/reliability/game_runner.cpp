@@ -6,7 +6,7 @@
 // "notice<TAB>caption<TAB>text", then "frames N" and "running after S"
 // (seconds from the start to the end of the first running frame).
 #include "app/frame_loop.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/notice.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "support/gl_context.h"
 
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #include <GL/gl.h>
 

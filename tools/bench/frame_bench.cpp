@@ -8,7 +8,7 @@
 #include "app/camera.h"
 #include "app/frame_loop.h"
 #include "characters/character_list.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "world/terrain_grid.h"
 #include "world/world_generator.h"
 

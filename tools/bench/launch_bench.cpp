@@ -12,7 +12,7 @@
 #include "app/world_build.h"
 #include "assets/asset_tables.h"
 #include "platform/backend.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "world/world_generator.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "app/frame_loop.h"
 #include "app/world_build.h"
 #include "assets/asset_tables.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "world/scenery.h"
 #include "world/terrain_grid.h"
 #include "world/world_generator.h"

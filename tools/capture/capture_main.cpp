@@ -3,7 +3,7 @@
 // frames and prints how long the update and draw halves of a frame took.
 #include "app/frame_loop.h"
 #include "app/player_placement.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "png_file.h"
 #include "soak.h"
 

@@ -10,7 +10,7 @@
 #include "assets/image_files.h"
 #include "assets/mub_model.h"
 #include "content_files.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -5,8 +5,8 @@
 // carries all its attributes, and GL's strips, fans, quads, quad strips,
 // polygons and line loops become the triangles and lines a desktop driver
 // cuts them into. The lists and the vertices being gathered are owned here.
-#include "platform/web_gl_batch.h"
-#include "platform/web_gl_state.h"
+#include "platform/web/web_gl_batch.h"
+#include "platform/web/web_gl_state.h"
 
 #include <GL/gl.h>
 

@@ -7,7 +7,7 @@
 // web_gl_device.cpp.
 #pragma once
 
-#include "platform/web_gl_state.h"
+#include "platform/web/web_gl_state.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // are read here and carried out by glut_window.cpp.
 #include "platform/backend.h"
 #include "platform/gamepad.h"
-#include "platform/glut_window.h"
+#include "platform/glut/glut_window.h"
 #include "platform/keys.h"
 #include "platform/real_clock.h"
 

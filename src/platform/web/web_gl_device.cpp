@@ -1,4 +1,4 @@
-#include "platform/web_gl_device.h"
+#include "platform/web/web_gl_device.h"
 
 #include <webgl/webgl1.h>
 #include <webgl/webgl2.h>

@@ -1,6 +1,6 @@
-#include "platform/web_gl_batch.h"
+#include "platform/web/web_gl_batch.h"
 
-#include "platform/web_gl_device.h"
+#include "platform/web/web_gl_device.h"
 
 #include <GL/gl.h>
 

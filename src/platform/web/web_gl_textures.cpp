@@ -9,9 +9,9 @@
 // filter that reads them is set: the game filters without them, and a
 // software rasteriser samples a texture of one level much faster than one
 // of many, though the picture is the same.
-#include "platform/web_gl_batch.h"
-#include "platform/web_gl_device.h"
-#include "platform/web_gl_state.h"
+#include "platform/web/web_gl_batch.h"
+#include "platform/web/web_gl_device.h"
+#include "platform/web/web_gl_state.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

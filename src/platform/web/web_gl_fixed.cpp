@@ -4,10 +4,10 @@
 // batches hold. They are the GL 1.2 entry points themselves, defined here so
 // the game's calls land in this layer at link time, in place of a desktop
 // driver.
-#include "platform/web_gl.h"
-#include "platform/web_gl_batch.h"
-#include "platform/web_gl_device.h"
-#include "platform/web_gl_state.h"
+#include "platform/web/web_gl.h"
+#include "platform/web/web_gl_batch.h"
+#include "platform/web/web_gl_device.h"
+#include "platform/web/web_gl_state.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -2,7 +2,7 @@
 // context it draws in is made by headless_context.cpp.
 #include "platform/backend.h"
 #include "platform/gamepad.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/key_script.h"
 
 #include <GL/gl.h>

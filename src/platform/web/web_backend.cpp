@@ -4,8 +4,8 @@
 #include "platform/gamepad.h"
 #include "platform/keys.h"
 #include "platform/real_clock.h"
-#include "platform/web.h"
-#include "platform/web_gl.h"
+#include "platform/web/web.h"
+#include "platform/web/web_gl.h"
 #include "platform/key_script.h"
 
 #include <emscripten.h>

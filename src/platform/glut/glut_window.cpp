@@ -2,7 +2,7 @@
 // manager, and frame pacing: the parts of the GLUT back end that go beyond a
 // frame's keys.
 #include "platform/frame_pacing.h"
-#include "platform/glut_window.h"
+#include "platform/glut/glut_window.h"
 #include "platform/real_clock.h"
 
 #include <GL/freeglut.h>

@@ -8,7 +8,7 @@
 // of its own. The gathered vertices and runs are owned by web_gl_batch.cpp.
 #pragma once
 
-#include "platform/web_gl_state.h"
+#include "platform/web/web_gl_state.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // platform, a compatibility-profile context and a pbuffer of the size asked
 // for. Kept apart from the rest of the back end (headless_backend.cpp), which
 // also runs where there is no EGL.
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
