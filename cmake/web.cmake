@@ -44,15 +44,14 @@ ExternalProject_Add(thornwick_content
   BUILD_BYPRODUCTS ${THORNWICK_WEB_CONTENT}/Images/LoadScreen.bmp
   USES_TERMINAL_BUILD ON)
 
-# The same sources as the desktop library. Of the platform, what only a
-# desktop has stays out: the GLUT and headless back ends, frame pacing (the
-# browser paces to its display itself) and the sound driver's quieting
-# (there is no ALSA; web_sound_driver.cpp stands in).
+# The same sources as the desktop library: what all back ends share and the
+# POSIX pieces. The other back ends' folders stay out, and so does frame
+# pacing (the browser paces to its display itself); the sound driver's
+# quieting is web_sound_driver.cpp's (there is no ALSA).
 file(GLOB_RECURSE THORNWICK_GAME_SOURCES CONFIGURE_DEPENDS
   src/app/*.cpp src/world/*.cpp src/characters/*.cpp src/assets/*.cpp)
-file(GLOB THORNWICK_PLATFORM_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp)
-list(FILTER THORNWICK_PLATFORM_SOURCES EXCLUDE REGEX
-  "/(glut_[^/]*|headless_[^/]*|web_[^/]*|frame_pacing|sound_driver)\\.cpp$")
+file(GLOB THORNWICK_PLATFORM_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp src/platform/posix/*.cpp)
+list(FILTER THORNWICK_PLATFORM_SOURCES EXCLUDE REGEX "/frame_pacing\\.cpp$")
 add_library(thornwick_game STATIC ${THORNWICK_GAME_SOURCES} ${THORNWICK_PLATFORM_SOURCES})
 target_include_directories(thornwick_game PUBLIC src)
 target_link_libraries(thornwick_game PUBLIC SDL2::SDL2-static SDL2_mixer::SDL2_mixer-static)

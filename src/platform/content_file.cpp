@@ -1,7 +1,6 @@
 #include "platform/content_file.h"
+#include "platform/content_open.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,22 +8,6 @@
 #include <new>
 
 namespace {
-
-ContentFailure openFailure(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return ContentFailure::Missing;
-    case ENXIO:   // a socket, or a FIFO nobody writes to, on some systems
-    case ENODEV:
-        return ContentFailure::NotRegular;
-    case ENOMEM:
-        return ContentFailure::OutOfMemory;
-    default:
-        return ContentFailure::Unreadable;
-    }
-}
 
 // Reads until size bytes are in or the file ends sooner (it may have shrunk
 // since it was measured); a short file is the parser's to judge.
@@ -51,28 +34,17 @@ ContentFailure readWhole(int descriptor, size_t size, std::string& bytes)
     return ContentFailure::None;
 }
 
-ContentFailure readOpenFile(int descriptor, size_t limit, std::string& bytes)
-{
-    struct stat info {};
-    if (fstat(descriptor, &info) != 0)
-        return ContentFailure::Unreadable;
-    if (!S_ISREG(info.st_mode))
-        return ContentFailure::NotRegular;
-    if (info.st_size < 0 || uint64_t(info.st_size) > limit)
-        return ContentFailure::TooLarge;
-    return readWhole(descriptor, size_t(info.st_size), bytes);
-}
-
 } // namespace
 
 ContentFailure readContentFile(const char* path, size_t limit, std::string& bytes)
 {
     bytes.clear();
-    // Without O_NONBLOCK opening a FIFO waits for a writer, for ever.
-    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return openFailure(errno);
-    const ContentFailure failure = readOpenFile(descriptor, limit, bytes);
+    int descriptor = -1;
+    uint64_t size = 0;
+    ContentFailure failure = openContentFile(path, descriptor, size);
+    if (failure != ContentFailure::None)
+        return failure;
+    failure = size > limit ? ContentFailure::TooLarge : readWhole(descriptor, size_t(size), bytes);
     close(descriptor);
     if (failure != ContentFailure::None) {
         bytes.clear();

@@ -1,7 +1,5 @@
 #include "platform/real_clock.h"
 
-#include <time.h>
-
 int64_t RealClock::nanosecondsAt(int64_t nanoseconds)
 {
     if (!started) {
@@ -9,13 +7,6 @@ int64_t RealClock::nanosecondsAt(int64_t nanoseconds)
         originNanoseconds = nanoseconds;
     }
     return nanoseconds - originNanoseconds;
-}
-
-int64_t monotonicNanoseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return int64_t(now.tv_sec) * 1000000000 + int64_t(now.tv_nsec);
 }
 
 int64_t realClockNanoseconds()

@@ -18,7 +18,9 @@ struct RealClock {
     double secondsAt(int64_t nanoseconds) { return double(nanosecondsAt(nanoseconds)) * 1e-9; }
 };
 
-// CLOCK_MONOTONIC in integer nanoseconds, as the system gives it.
+// The system's monotonic clock in integer nanoseconds: CLOCK_MONOTONIC
+// (posix/monotonic_clock.cpp) or the performance counter
+// (windows/monotonic_clock.cpp).
 int64_t monotonicNanoseconds();
 
 // Time since the program's first call, through one program-wide RealClock.

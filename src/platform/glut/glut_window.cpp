@@ -3,18 +3,14 @@
 // frame's keys.
 #include "platform/frame_pacing.h"
 #include "platform/glut/glut_window.h"
+#include "platform/glut/window_system.h"
 #include "platform/real_clock.h"
 
 #include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <GL/glxext.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 namespace {
@@ -47,117 +43,12 @@ int FirstDisplayAt = -1;
 
 void onWindowClosed() { std::exit(0); }
 
-// Whole-word search of a space-separated extension list.
-bool hasExtension(const char* list, const char* name)
-{
-    const size_t length = std::strlen(name);
-    for (const char* at = list; at && (at = std::strstr(at, name)); at += length)
-        if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
-            return true;
-    return false;
-}
-
-template <typename Function>
-Function glxFunction(const char* name)
-{
-    return reinterpret_cast<Function>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
-}
-
-// Swap interval 1 through the first extension the driver offers; false when
-// it offers none.
-bool requestSwapInterval(Display* display)
-{
-    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
-    if (hasExtension(extensions, "GLX_EXT_swap_control")) {
-        if (auto swapInterval = glxFunction<PFNGLXSWAPINTERVALEXTPROC>("glXSwapIntervalEXT")) {
-            swapInterval(display, glXGetCurrentDrawable(), 1);
-            return true;
-        }
-    }
-    if (hasExtension(extensions, "GLX_MESA_swap_control")) {
-        auto swapInterval = glxFunction<PFNGLXSWAPINTERVALMESAPROC>("glXSwapIntervalMESA");
-        if (swapInterval && swapInterval(1) == 0)
-            return true;
-    }
-    if (hasExtension(extensions, "GLX_SGI_swap_control")) {
-        auto swapInterval = glxFunction<PFNGLXSWAPINTERVALSGIPROC>("glXSwapIntervalSGI");
-        if (swapInterval && swapInterval(1) == 0)
-            return true;
-    }
-    return false;
-}
-
-double modeRate(const XRRScreenResources& resources, RRMode id)
-{
-    for (int i = 0; i < resources.nmode; ++i) {
-        const XRRModeInfo& mode = resources.modes[i];
-        if (mode.id != id || mode.hTotal == 0 || mode.vTotal == 0)
-            continue;
-        double lines = mode.vTotal;
-        if (mode.modeFlags & RR_DoubleScan)
-            lines *= 2.0;
-        if (mode.modeFlags & RR_Interlace)
-            lines /= 2.0;
-        return double(mode.dotClock) / (double(mode.hTotal) * lines);
-    }
-    return 0.0;
-}
-
-// The refresh rate of the primary output's display, else of the first one
-// lit; 0 where XRandR does not tell (the pacer then assumes 60).
-double displayRefreshRate(Display* display)
-{
-    int eventBase = 0;
-    int errorBase = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase))
-        return 0.0;
-    const Window root = DefaultRootWindow(display);
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
-    if (!resources)
-        return 0.0;
-    const RROutput primary = XRRGetOutputPrimary(display, root);
-    double rate = 0.0;
-    for (int i = 0; i < resources->ncrtc; ++i) {
-        XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
-        if (!crtc)
-            continue;
-        const bool showsPrimary = std::find(crtc->outputs, crtc->outputs + crtc->noutput, primary) !=
-                                  crtc->outputs + crtc->noutput;
-        const double crtcRate = crtc->mode != None ? modeRate(*resources, crtc->mode) : 0.0;
-        XRRFreeCrtcInfo(crtc);
-        if (crtcRate > 0.0 && (rate == 0.0 || showsPrimary))
-            rate = crtcRate;
-        if (crtcRate > 0.0 && showsPrimary)
-            break;
-    }
-    XRRFreeScreenResources(resources);
-    return rate;
-}
-
 // The size of the whole screen or of one lit monitor on it: a window manager
 // fills one monitor, freeglut alone the whole screen.
 bool fillsAScreen(int width, int height)
 {
-    if (width == glutGet(GLUT_SCREEN_WIDTH) && height == glutGet(GLUT_SCREEN_HEIGHT))
-        return true;
-    Display* display = glXGetCurrentDisplay();
-    int eventBase = 0;
-    int errorBase = 0;
-    if (!display || !XRRQueryExtension(display, &eventBase, &errorBase))
-        return false;
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
-    if (!resources)
-        return false;
-    bool fills = false;
-    for (int i = 0; i < resources->ncrtc && !fills; ++i) {
-        XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
-        if (!crtc)
-            continue;
-        fills = crtc->mode != None && int(crtc->width) == width && int(crtc->height) == height;
-        XRRFreeCrtcInfo(crtc);
-    }
-    XRRFreeScreenResources(resources);
-    return fills;
+    return (width == glutGet(GLUT_SCREEN_WIDTH) && height == glutGet(GLUT_SCREEN_HEIGHT)) ||
+           isMonitorSize(width, height);
 }
 
 void enterFullScreen()
@@ -285,13 +176,8 @@ void toggleFullScreen() { WantFullScreen = !WantFullScreen; }
 
 void startFramePacing()
 {
-    Display* display = glXGetCurrentDisplay();
-    if (!display) {
-        Pacer.start(0.0, false);
-        return;
-    }
-    const bool swapWaits = requestSwapInterval(display);
-    Pacer.start(displayRefreshRate(display), swapWaits);
+    const bool swapWaits = requestSwapInterval();
+    Pacer.start(displayRefreshRate(), swapWaits);
 }
 
 void paceFrame()
