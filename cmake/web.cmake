@@ -35,7 +35,7 @@ endif()
 include(ExternalProject)
 set(THORNWICK_WEB_CONTENT ${CMAKE_BINARY_DIR}/content/run)
 ExternalProject_Add(thornwick_content
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake/web-content
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake/content
   BINARY_DIR ${CMAKE_BINARY_DIR}/content
   CMAKE_GENERATOR ${CMAKE_GENERATOR}
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
