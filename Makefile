@@ -117,6 +117,40 @@ fuzz: deps
 fuzz-smoke: deps
 	@sh fuzz/run_fuzzers.sh $(FUZZ_BUILD) 3
 
+# The Windows build: the same game cross-compiled by Debian's MinGW-w64 into
+# $(WINDOWS_BUILD)/ (thornwick.exe, the zip and the installer), with
+# freeglut, SDL2, SDL2_mixer, zlib, libpng and GoogleTest built once from
+# Debian's sources (scripts/build-windows-libs) and the content from the
+# native generator. test-windows runs its tests under wine on Xvfb, comparing
+# with the native build's programs; bench-windows writes
+# bench/windows-latest.txt.
+.PHONY: windows windows-deps windows-native test-windows bench-windows
+WINDOWS_BUILD ?= build-windows
+
+windows-deps:
+	@scripts/install-deps --windows
+
+windows: windows-deps
+	@scripts/build-windows-libs $(WINDOWS_BUILD)
+	@[ -f $(WINDOWS_BUILD)/build.ninja ] || \
+		cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+			-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+			-DTHORNWICK_WINDOWS_PREFIX=$(abspath $(WINDOWS_BUILD))/libs/prefix \
+			-DTHORNWICK_NATIVE_BUILD=$(abspath $(BUILD)) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+# The native programs the Windows build is compared with, and nothing more.
+windows-native: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target thornwick-capture thornwick-bench world_digest screen_diff \
+		wm_close content
+
+test-windows: windows windows-native
+	@scripts/test-windows $(WINDOWS_BUILD)
+
+bench-windows: windows windows-native
+	@mkdir -p bench
+	@bash tools/bench/windows_bench.sh $(WINDOWS_BUILD) $(BUILD) bench/windows-latest.txt
+
 # The browser build: the same game compiled by Debian's Emscripten into
 # $(WEB_BUILD)/ (index.html, thornwick.js, .wasm, .data), with SDL2 and
 # SDL2_mixer built once from Debian's sources (scripts/build-web-sdl) and the

@@ -30,19 +30,9 @@ if(THORNWICK_NODE_MODULES)
   set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${THORNWICK_NODE_MODULES})
 endif()
 
-# The content, generated natively: the generator cannot run as WebAssembly
-# at build time, and the files must be the desktop game's, byte for byte.
-include(ExternalProject)
-set(THORNWICK_WEB_CONTENT ${CMAKE_BINARY_DIR}/content/run)
-ExternalProject_Add(thornwick_content
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake/content
-  BINARY_DIR ${CMAKE_BINARY_DIR}/content
-  CMAKE_GENERATOR ${CMAKE_GENERATOR}
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
-  INSTALL_COMMAND ""
-  BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${THORNWICK_WEB_CONTENT}/Images/LoadScreen.bmp
-  USES_TERMINAL_BUILD ON)
+# The content, made by the native generator.
+include(${PROJECT_SOURCE_DIR}/cmake/native-content.cmake)
+set(THORNWICK_WEB_CONTENT ${THORNWICK_CONTENT})
 
 # The same sources as the desktop library: what all back ends share and the
 # POSIX pieces. The other back ends' folders stay out, and so does frame

@@ -74,3 +74,35 @@ windows_suite(app ALONE FrameLoop.PhaseMachineShowsLoadingOnceThenBuildsAndRuns)
 windows_suite(app_tick)
 windows_suite(frame_pacing)
 windows_suite(sound)
+# The Windows pieces themselves: content files by UTF-8 path, binary, locked
+# and directories; the performance counter.
+windows_suite(windows)
+
+# The same worlds: world_digest's lines for seeds 1, 7 and 42 from this
+# build under wine and from the native build, every one the same; and one
+# height bit flipped on the Windows side must show.
+add_executable(world_digest ${PROJECT_SOURCE_DIR}/tests/node/world_digest.cpp)
+target_link_libraries(world_digest PRIVATE thornwick_game thornwick_headless)
+target_compile_options(world_digest PRIVATE ${posix_compat})
+set(digest_args -DNODE=${THORNWICK_WINE} -DNODE_DIGEST=$<TARGET_FILE:world_digest> -DLABEL=wine
+  -DNATIVE_DIGEST=${THORNWICK_NATIVE_BUILD}/world_digest "-DSEEDS=1\;7\;42")
+add_test(NAME windows_world_identity
+  COMMAND ${CMAKE_COMMAND} ${digest_args} -P ${PROJECT_SOURCE_DIR}/tests/node/compare_digests.cmake
+  WORKING_DIRECTORY ${THORNWICK_WINDOWS_CONTENT})
+add_test(NAME windows_world_identity_sees_one_bit
+  COMMAND ${CMAKE_COMMAND} ${digest_args} -DFLIP=ON -P ${PROJECT_SOURCE_DIR}/tests/node/compare_digests.cmake
+  WORKING_DIRECTORY ${THORNWICK_WINDOWS_CONTENT})
+
+# The README's five scenes drawn by thornwick-capture.exe and by the native
+# thornwick-capture: at most 2% of pixels off by more than a tenth.
+add_test(NAME windows_scenes
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/scenes.sh $<TARGET_FILE:thornwick-capture>
+    ${THORNWICK_WINDOWS_CONTENT} ${THORNWICK_NATIVE_BUILD} ${CMAKE_BINARY_DIR}/scenes)
+
+# The real game, installed, played and uninstalled (play_installed.sh).
+add_test(NAME windows_game
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/play_installed.sh ${THORNWICK_INSTALLER}
+    ${THORNWICK_NATIVE_BUILD}/screen_diff ${THORNWICK_NATIVE_BUILD}/wm_close)
+set_tests_properties(windows_world_identity windows_world_identity_sees_one_bit windows_scenes windows_game
+  PROPERTIES LABELS windows ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+set_tests_properties(windows_scenes windows_game PROPERTIES RUN_SERIAL ON TIMEOUT 900)

@@ -21,22 +21,15 @@ find_package(PNG REQUIRED)
 add_compile_options(-Wall -Wextra)
 # What lets the game's own files compile unchanged (windows_gl.h).
 add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:-include${PROJECT_SOURCE_DIR}/src/platform/windows/windows_gl.h>")
-add_compile_definitions(SDL_MAIN_HANDLED)
+add_compile_definitions(SDL_MAIN_HANDLED
+  # printf as C99 has it (%zu), not as msvcrt.dll does.
+  __USE_MINGW_ANSI_STDIO=1)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# The content, generated natively, as for the browser build.
-include(ExternalProject)
-set(THORNWICK_WINDOWS_CONTENT ${CMAKE_BINARY_DIR}/content/run)
-ExternalProject_Add(thornwick_content
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake/content
-  BINARY_DIR ${CMAKE_BINARY_DIR}/content
-  CMAKE_GENERATOR ${CMAKE_GENERATOR}
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
-  INSTALL_COMMAND ""
-  BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${THORNWICK_WINDOWS_CONTENT}/Images/LoadScreen.bmp
-  USES_TERMINAL_BUILD ON)
+# The content, made by the native generator.
+include(${PROJECT_SOURCE_DIR}/cmake/native-content.cmake)
+set(THORNWICK_WINDOWS_CONTENT ${THORNWICK_CONTENT})
 
 # The library as on Linux, with Windows' own clock, file opening and sound
 # driver, and the GL calls Windows' opengl32 does not export.

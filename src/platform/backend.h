@@ -1,6 +1,8 @@
-// The services a window back end provides to the game. Two back ends exist
-// and one is linked into each program: GLUT for the game (glut_backend.cpp),
-// headless EGL for tests and tools (headless_backend.cpp). No virtual calls.
+// The services a window back end provides to the game. Three back ends
+// exist, each in a folder of its own, and one is linked into each program:
+// GLUT for the game (glut/, over X11 on Linux and Win32 on Windows), headless
+// for tests and tools (headless/, in an EGL or a WGL context) and the
+// browser's (web/). No virtual calls.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Keyboard polling: the keys the game reads, and whether each is down.
-// The GLUT back end reads the X server's key map and latches short taps;
-// the headless back end plays a script.
+// The GLUT back end reads the system's keyboard (the X server's key map, or
+// Windows' key states) and latches short taps; the headless back end plays a
+// script; the browser's hears the page's key events.
 #pragma once
 
 enum class Key {

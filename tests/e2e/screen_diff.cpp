@@ -1,7 +1,8 @@
 // Counts the pixels that differ between two screen grabs written by
 // `xwd -root -silent`, so the end-to-end tests need nothing beyond the X
-// tools they already run. Usage:
-//   screen_diff A.xwd B.xwd|B.bmp [--region WxH+X+Y] [--tolerance N] [--cells CxR]
+// tools they already run, or between two PNG captures (the Windows build's
+// scenes against Linux's). Usage:
+//   screen_diff A.xwd|A.png B.xwd|B.bmp|B.png [--region WxH+X+Y] [--tolerance N] [--cells CxR]
 // A pixel differs when any of its red, green or blue values (0..255) differs
 // by more than N (default 0). A picture (an uncompressed 24 or 32-bit BMP) in
 // place of the second grab is stretched over the whole of the first, as a
@@ -10,6 +11,8 @@
 // counted instead, which a picture drawn through a filtering texture passes.
 // Prints the count; exits 2 on a bad file or argument, never reads past what
 // a file holds.
+#include <png.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -246,9 +249,35 @@ long countCellDifferences(const Screen& a, const Screen& b, const Region& region
     return count;
 }
 
+bool isPng(const std::vector<uint8_t>& bytes)
+{
+    return bytes.size() >= 8 && png_sig_cmp(bytes.data(), 0, 8) == 0;
+}
+
+bool readPng(const char* path, const std::vector<uint8_t>& bytes, Screen& screen)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return fail(std::string(path) + ": " + image.message);
+    image.format = PNG_FORMAT_RGB;
+    screen.width = int(image.width);
+    screen.height = int(image.height);
+    screen.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, screen.rgb.data(), 0, nullptr))
+        return fail(std::string(path) + ": " + image.message);
+    return true;
+}
+
+// A screen grab or a PNG capture.
+bool readGrab(const char* path, const std::vector<uint8_t>& bytes, Screen& screen)
+{
+    return isPng(bytes) ? readPng(path, bytes, screen) : readScreen(path, bytes, screen);
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: screen_diff A.xwd B.xwd|B.bmp [--region WxH+X+Y] [--tolerance N] "
+    std::fprintf(stderr, "usage: screen_diff A.xwd|A.png B.xwd|B.bmp|B.png [--region WxH+X+Y] [--tolerance N] "
                          "[--cells CxR]\n");
     return 2;
 }
@@ -280,14 +309,14 @@ int main(int argc, char** argv)
     }
     std::vector<uint8_t> bytesA, bytesB;
     Screen a, b;
-    if (!readFile(argv[1], bytesA) || !readScreen(argv[1], bytesA, a) || !readFile(argv[2], bytesB))
+    if (!readFile(argv[1], bytesA) || !readGrab(argv[1], bytesA, a) || !readFile(argv[2], bytesB))
         return 2;
     if (isBmp(bytesB)) {
         Screen picture;
         if (!readBmp(argv[2], bytesB, picture))
             return 2;
         b = stretched(picture, a.width, a.height);
-    } else if (!readScreen(argv[2], bytesB, b)) {
+    } else if (!readGrab(argv[2], bytesB, b)) {
         return 2;
     }
     if (a.width != b.width || a.height != b.height) {

@@ -4,7 +4,9 @@
 # a region that holds it), a changed pixel within the tolerance is not, and
 # a file cut short or an unknown option is refused. A picture stretched over
 # the screen matches a screen painted alike, the right way up, by pixels and
-# by cells, and one stray pixel does not make a cell differ.
+# by cells, and one stray pixel does not make a cell differ. Two PNG
+# captures of 2 x 1 pixels differing in one are compared pixel by pixel, and
+# a PNG cut short is refused.
 set -u
 diff_tool=$1
 source "$(dirname "$0")/xvfb_session.sh"
@@ -52,4 +54,14 @@ printf "$header"'\xff\xff\xff\0\0\0\0\0' >"$work/white_below.bmp"
 poke 200
 [ "$("$diff_tool" "$work/b.xwd" "$work/white_above.bmp")" = 1 ] || fail "a stray pixel not counted once"
 [ "$("$diff_tool" "$work/b.xwd" "$work/white_above.bmp" --cells 4x4)" = 0 ] || fail "a stray pixel made its cell differ"
+png_head='\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x01'
+png_head+='\x08\x02\x00\x00\x00\x7b\x40\xe8\xdd'
+png_tail='\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82'
+# Black then white, and white twice.
+printf "$png_head"'\x00\x00\x00\x0f\x49\x44\x41\x54\x78\xda\x63\x60\x60\x60\xf8\xff\xff\x3f\x00\x06\x01\x02\xfe\xbb\xc9\x85\xe9'"$png_tail" >"$work/black_white.png"
+printf "$png_head"'\x00\x00\x00\x0b\x49\x44\x41\x54\x78\xda\x63\xf8\x0f\x06\x00\x14\xf2\x05\xfb\x37\xa9\x0b\xb9'"$png_tail" >"$work/white_white.png"
+[ "$("$diff_tool" "$work/black_white.png" "$work/black_white.png")" = 0 ] || fail "a PNG differs from itself"
+[ "$("$diff_tool" "$work/black_white.png" "$work/white_white.png")" = 1 ] || fail "one changed PNG pixel not counted once"
+head -c 40 "$work/white_white.png" >"$work/short.png"
+"$diff_tool" "$work/black_white.png" "$work/short.png" >/dev/null 2>&1; [ $? = 2 ] || fail "a short PNG was not refused"
 echo PASS

@@ -1,7 +1,8 @@
-# The world identity test's comparison: world_digest natively and under node,
-# for the same seeds, in the current directory.
+# The world identity test's comparison: world_digest natively and under node
+# (or, for the Windows build, under wine, LABEL=wine), for the same seeds, in
+# the current directory.
 #   cmake -DNODE=<node> -DNODE_DIGEST=<world_digest.js> -DNATIVE_DIGEST=<world_digest>
-#         -DSEEDS=1;7;42 [-DFLIP=ON] -P compare_digests.cmake
+#         -DSEEDS=1;7;42 [-DFLIP=ON] [-DLABEL=node] -P compare_digests.cmake
 # Without FLIP every line must be the same. With FLIP, node's side has one
 # bit of a height changed, and the test passes only when the height grid's
 # line differs for every seed and nothing else does: the comparison sees a
@@ -13,6 +14,10 @@ if(NOT EXISTS "${NATIVE_DIGEST}")
     "or point THORNWICK_NATIVE_BUILD at one.")
 endif()
 
+if(NOT LABEL)
+  set(LABEL node)
+endif()
+
 set(flip_args)
 if(FLIP)
   set(flip_args --flip)
@@ -21,9 +26,11 @@ endif()
 execute_process(COMMAND ${NATIVE_DIGEST} ${SEEDS} OUTPUT_VARIABLE native RESULT_VARIABLE native_rc)
 execute_process(COMMAND ${NODE} ${NODE_DIGEST} ${flip_args} ${SEEDS} OUTPUT_VARIABLE node RESULT_VARIABLE node_rc)
 if(NOT native_rc EQUAL 0 OR NOT node_rc EQUAL 0)
-  message(FATAL_ERROR "world_digest failed: native ${native_rc}, node ${node_rc}")
+  message(FATAL_ERROR "world_digest failed: native ${native_rc}, ${LABEL} ${node_rc}")
 endif()
 
+# Windows' C library ends its lines with \r\n.
+string(REPLACE "\r" "" node "${node}")
 string(STRIP "${native}" native)
 string(STRIP "${node}" node)
 string(REPLACE "\n" ";" native_lines "${native}")
@@ -31,7 +38,7 @@ string(REPLACE "\n" ";" node_lines "${node}")
 list(LENGTH native_lines native_count)
 list(LENGTH node_lines node_count)
 if(NOT native_count EQUAL node_count OR native_count LESS 2)
-  message(FATAL_ERROR "Native printed ${native_count} lines, node ${node_count}:\n${native}\n--\n${node}")
+  message(FATAL_ERROR "Native printed ${native_count} lines, ${LABEL} ${node_count}:\n${native}\n--\n${node}")
 endif()
 
 set(differing)
@@ -41,16 +48,16 @@ foreach(i RANGE ${last})
   list(GET node_lines ${i} b)
   if(NOT a STREQUAL b)
     list(APPEND differing "${a}")
-    message("native: ${a}\n  node: ${b}")
+    message("native: ${a}\n  ${LABEL}: ${b}")
   endif()
 endforeach()
 
 if(NOT FLIP)
   if(differing)
-    message(FATAL_ERROR "The browser build grows other worlds than the native one.")
+    message(FATAL_ERROR "The ${LABEL} build grows other worlds than the native one.")
   endif()
   list(JOIN SEEDS ", " seed_list)
-  message("Seeds ${seed_list}: all ${native_count} digests the same natively and under node.")
+  message("Seeds ${seed_list}: all ${native_count} digests the same natively and under ${LABEL}.")
   return()
 endif()
 
@@ -63,6 +70,6 @@ foreach(seed ${SEEDS})
   endforeach()
 endforeach()
 if(NOT expected OR NOT differing STREQUAL expected)
-  message(FATAL_ERROR "With one height bit flipped under node, expected exactly the height lines to differ.")
+  message(FATAL_ERROR "With one height bit flipped under ${LABEL}, expected exactly the height lines to differ.")
 endif()
-message("One height bit flipped under node: the height digest differs for every seed, nothing else.")
+message("One height bit flipped under ${LABEL}: the height digest differs for every seed, nothing else.")
