@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -140,18 +141,127 @@ void reportNoSound()
     std::fprintf(stderr, "thornwick: running without sound (%s)\n", SDL_GetError());
 }
 
+// What a WAV file's header says about the samples it holds, as far as the
+// file goes.
+struct WavShape {
+    uint32_t channels = 0;
+    uint32_t rate = 0;
+    uint32_t bits = 0;
+    uint64_t dataBytes = 0;     // of the data chunk, within the file
+    bool cutShort = false;      // the data chunk claims more than the file holds
+};
+
+uint32_t littleU32(const std::string& bytes, size_t at)
+{
+    const auto byte = [&](size_t i) { return uint32_t(uint8_t(bytes[at + i])); };
+    return byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
+}
+
+uint32_t littleU16(const std::string& bytes, size_t at)
+{
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8;
+}
+
+// Walks the RIFF chunks to the format and the data. Only a WAV file can be
+// measured before it is decoded, so nothing else is taken, though the mixer
+// would decode other kinds too.
+bool readWavShape(const std::string& bytes, WavShape& shape)
+{
+    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0)
+        return false;
+    bool haveFormat = false;
+    uint64_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const uint32_t length = littleU32(bytes, size_t(at) + 4);
+        const uint64_t body = at + 8;
+        if (bytes.compare(size_t(at), 4, "fmt ") == 0 && length >= 16 && body + 16 <= bytes.size()) {
+            shape.channels = littleU16(bytes, size_t(body) + 2);
+            shape.rate = littleU32(bytes, size_t(body) + 4);
+            shape.bits = littleU16(bytes, size_t(body) + 14);
+            haveFormat = true;
+        } else if (bytes.compare(size_t(at), 4, "data") == 0) {
+            const uint64_t held = bytes.size() - body;
+            shape.dataBytes = std::min<uint64_t>(length, held);
+            shape.cutShort = length > held;
+            return haveFormat;
+        }
+        at = body + length + (length & 1);
+    }
+    return false;
+}
+
+// The mixer's own format, which every sound is converted to.
+struct MixerFormat {
+    int rate = 0;
+    int channels = 0;
+    int sampleBytes = 0;
+    Uint16 format = 0;
+
+    // One minute of it: five times the longest sound the game ships.
+    double soundLimit() const { return 60.0 * rate * channels * sampleBytes; }
+};
+
+MixerFormat mixerFormat()
+{
+    MixerFormat mixer;
+    if (!Mix_QuerySpec(&mixer.rate, &mixer.format, &mixer.channels))
+        return MixerFormat{};
+    mixer.sampleBytes = SDL_AUDIO_BITSIZE(mixer.format) / 8;
+    return mixer;
+}
+
+// The conversion works in floating point at the larger of the two channel
+// counts before it resamples, so a sound at a high rate needs room beyond
+// its converted size; 4 minutes' worth covers a minute of 8 channels.
+constexpr double ConversionRoom = 4.0;
+
+// What converting the sound would take: None, WrongFormat for a header SDL
+// cannot convert from, or TooLong with converted set to its converted size.
+// Measured from the header alone: a rate of 1 Hz makes a few bytes decode
+// to gigabytes.
+ContentFailure judgeWav(const WavShape& shape, const MixerFormat& mixer, double& converted)
+{
+    converted = 0.0;
+    if (shape.channels == 0 || shape.rate == 0 || shape.rate > uint32_t(INT32_MAX) || shape.channels > 255)
+        return ContentFailure::WrongFormat;
+    SDL_AudioCVT probe;
+    if (SDL_BuildAudioCVT(&probe, AUDIO_S16SYS, Uint8(shape.channels), int(shape.rate), mixer.format,
+                          Uint8(mixer.channels), mixer.rate) < 0)
+        return ContentFailure::WrongFormat;
+    // Compressed forms give at most two samples a byte.
+    const double frames = double(shape.dataBytes) * 8.0 / (double(shape.channels) * std::max(shape.bits, 4u));
+    converted = std::ceil(frames * mixer.rate / shape.rate) * mixer.channels * mixer.sampleBytes;
+    const double working = frames * std::max<double>(shape.channels, mixer.channels) * sizeof(float);
+    if (converted > mixer.soundLimit() || working > ConversionRoom * mixer.soundLimit())
+        return ContentFailure::TooLong;
+    return ContentFailure::None;
+}
+
 // The mixer decodes from the bytes our own reader took, so it never reads a
-// stream without end; it keeps its own copy of the samples.
-Mix_Chunk* readSound(const char* fileName)
+// stream without end; it keeps its own copy of the samples. A sound is
+// measured before it is converted, alone and with the sounds held before it.
+Mix_Chunk* readSound(const char* fileName, size_t heldBytes)
 {
     std::string bytes;
     ContentFailure failure = readContentFile(fileName, SoundFileLimit, bytes);
+    WavShape shape;
+    if (failure == ContentFailure::None && !readWavShape(bytes, shape))
+        failure = ContentFailure::WrongFormat;
+    const MixerFormat mixer = mixerFormat();
+    double converted = 0.0;
+    if (failure == ContentFailure::None)
+        failure = judgeWav(shape, mixer, converted);
+    if (failure == ContentFailure::None && double(heldBytes) + converted > SoundTableBudget * mixer.soundLimit())
+        failure = ContentFailure::TooLong;
     Mix_Chunk* chunk = nullptr;
     if (failure == ContentFailure::None) {
         chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
         if (!chunk)
             failure = ContentFailure::WrongFormat;
     }
+    // A sound cut short plays what it holds, as the mixer takes it.
+    if (failure == ContentFailure::None && shape.cutShort)
+        reportContentFailure(fileName, ContentFailure::Truncated);
     if (failure != ContentFailure::None)
         reportContentFailure(fileName, failure);
     return chunk;
@@ -192,7 +302,9 @@ void SoundSystem::load(const char* fileName, SoundSlot slot)
     // A channel may still be playing the sound this slot held.
     if (sounds[index])
         replaced.push_back(sounds[index]);
-    sounds[index] = readSound(fileName);
+    sounds[index] = readSound(fileName, heldBytes);
+    if (sounds[index])
+        heldBytes += sounds[index]->alen;
     result = sounds[index] ? 0 : -1;
 }
 
@@ -260,6 +372,7 @@ void SoundSystem::release()
     for (Mix_Chunk* chunk : replaced)
         Mix_FreeChunk(chunk);
     replaced.clear();
+    heldBytes = 0;
     for (VoiceHandle& voice : channels)
         voice = VoiceHandle{};
     Mix_CloseAudio();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <vector>
 
 struct Mix_Chunk;
@@ -29,6 +30,10 @@ enum class SoundSlot : int {
 };
 
 constexpr int SoundSlotCount = 18;
+
+// A sound may decode to at most one minute of the mixer's format, and all the
+// sounds held at once, replaced ones included, to this many minutes.
+constexpr double SoundTableBudget = 4.0;
 constexpr int MixerChannelCount = 200;
 
 // One row of the slot table: which file loadTable puts into which slot, in
@@ -62,6 +67,7 @@ struct SoundSystem {
     // Sounds a slot no longer holds; a channel may still be playing them, so
     // they are freed only at release.
     std::vector<Mix_Chunk*> replaced;
+    size_t heldBytes = 0;   // of every sound held, at the mixer's format
 
     // Opens the audio device (44,100 Hz stereo, 200 channels, mixed in
     // floating point) and puts the limiter after the mix. Fails quietly:

@@ -64,6 +64,7 @@ const char* contentFailureReason(ContentFailure failure)
     case ContentFailure::Truncated: return "truncated";
     case ContentFailure::WrongFormat: return "wrong format";
     case ContentFailure::OutOfMemory: return "out of memory";
+    case ContentFailure::TooLong: return "too long";
     }
     return "failed";
 }

@@ -19,6 +19,7 @@ enum class ContentFailure {
     Truncated,     // ends before what its own counts announce
     WrongFormat,
     OutOfMemory,
+    TooLong,       // a sound that would decode past its limit, or past the table's
 };
 
 // The most a file of each kind may hold: far above any real content.
