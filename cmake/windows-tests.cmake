@@ -75,8 +75,9 @@ windows_suite(app_tick)
 windows_suite(frame_pacing)
 windows_suite(sound)
 # The Windows pieces themselves: content files by UTF-8 path, binary, locked
-# and directories; the performance counter.
+# and directories; the performance counter; the GLUT back end's window system.
 windows_suite(windows)
+target_sources(test_windows PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/windows/win32_window_system.cpp)
 
 # The same worlds: world_digest's lines for seeds 1, 7 and 42 from this
 # build under wine and from the native build, every one the same; and one

@@ -1,9 +1,13 @@
-// Content files as Windows opens them: by a UTF-8 path with spaces and
-// non-ASCII letters, in binary mode (no byte of a line end or of Control+Z
-// changed), a directory named as no regular file, a file another program
-// holds locked refused as one that cannot be read, and the clock from the
-// performance counter moving forward.
+// The Windows pieces below the game. Content files as Windows opens them: by
+// a UTF-8 path with spaces and non-ASCII letters, in binary mode (no byte of
+// a line end or of Control+Z changed), a directory named as no regular file,
+// a file another program holds locked refused as one that cannot be read.
+// The clock from the performance counter moving forward. The window system
+// the GLUT back end asks, with a window's context current: a refresh rate
+// that is a display's or none, the screen's size as a monitor's, swap
+// control, no key held without the focus.
 #include "platform/content_file.h"
+#include "platform/glut/window_system.h"
 #include "platform/real_clock.h"
 #include "support/gl_context.h"
 
@@ -61,4 +65,17 @@ TEST(WindowsClock, PerformanceCounterReadsForward)
     const int64_t second = monotonicNanoseconds();
     EXPECT_GE(second - first, 15000000);
     EXPECT_LT(second - first, 5000000000);
+}
+
+TEST(WindowsWindowSystem, AnswersForTheCurrentContextsWindow)
+{
+    requireGlContext();
+    const double rate = displayRefreshRate();
+    EXPECT_TRUE(rate == 0.0 || (rate >= 10.0 && rate <= 1000.0)) << rate;
+    EXPECT_TRUE(isMonitorSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    EXPECT_FALSE(isMonitorSize(123, 45));
+    EXPECT_TRUE(requestSwapInterval());
+    // The hidden window never has the focus.
+    EXPECT_FALSE(systemKeyHeld(Key::Escape, 1));
+    EXPECT_EQ(takeToggleKeyPresses(), 0);
 }

@@ -5,7 +5,8 @@
 # and uninstalled.
 #   play_installed.sh SETUP.EXE SCREEN_DIFF WM_CLOSE
 # The loading picture fills the screen; the world runs; holding Up moves the
-# view; F11 gives an 800 x 600 window and F11 again full screen; Escape, and
+# view; F11 gives an 800 x 600 window and F11 again full screen, storms of
+# F11 and Alt+Enter count every press and a held F11 counts once; Escape, and
 # closing the window, each end it with status 0. With a picture missing its
 # box shows and, once answered, the game goes on; a directory in place of a
 # mesh is named on the error output. The uninstaller leaves nothing behind.
@@ -64,6 +65,22 @@ wait_for_size() {
   return 1
 }
 
+# The size $1, kept for a second: a storm's presses reach the game over
+# several frames.
+settles_at() {
+  local stayed=0
+  for _ in $(seq 100); do
+    if [ "$(size)" = "$1" ]; then
+      stayed=$((stayed + 1))
+      [ $stayed = 5 ] && { echo "$2: $1"; return 0; }
+    else
+      stayed=0
+    fi
+    sleep 0.2
+  done
+  fail "$2 left $(size), not $1"
+}
+
 ends_with_zero() {
   wait_for_exit $pid "$2" || fail "still running $2 s after $1"
   [ "$EXIT_STATUS" = 0 ] || fail "exit status $EXIT_STATUS after $1"
@@ -101,6 +118,12 @@ wait_for_size 800x600 || fail "F11 left $(size), not an 800 x 600 window"
 tap_key F11
 wait_for_size 1024x768 || fail "F11 again left $(size), not full screen"
 echo "F11 went to an 800 x 600 window and back"
+xdotool key --repeat 3 --delay 0 F11
+settles_at 800x600 "3 presses of F11"
+xdotool key --repeat 101 --delay 0 alt+Return
+settles_at 1024x768 "101 presses of Alt+Enter"
+xdotool keydown F11; sleep 1.5; xdotool keyup F11
+settles_at 800x600 "F11 held"
 tap_key Escape
 ends_with_zero Escape 10
 
