@@ -33,6 +33,15 @@ constexpr float DayFogDensity = 0.009f;
 constexpr float NightFogRate = 10.1f;
 constexpr float UnderwaterFogDensity = 70.0f;
 
+// A pause comes back as one long frame step. The sky and the night fog take
+// at most this much of it, so that one frame cannot carry a colour far past
+// its target (from where it would walk back for as long as the pause lasted)
+// or the fog's start far below its bound (where it stayed until morning).
+// Shorter steps pass whole; the world itself takes the whole step.
+constexpr float LongestLookStep = 0.25f;
+
+float lookStep(float dt) { return dt > LongestLookStep ? LongestLookStep : dt; }
+
 const SkyBand& bandAt(float hour)
 {
     if (hour < 2.0f)
@@ -67,9 +76,9 @@ void fogAboveWater(float dt)
     ViewDistance = ViewDistanceAbove;
     if (TimeOfDay > 12.0f) {
         if (FogDensity < 20.0f)
-            FogDensity += dt * NightFogRate;
+            FogDensity += lookStep(dt) * NightFogRate;
         if (FogStart > -50.0f)
-            FogStart -= dt * NightFogRate;
+            FogStart -= lookStep(dt) * NightFogRate;
     } else {
         FogStart = DayFogStart;
         FogDensity = DayFogDensity;
@@ -104,7 +113,7 @@ void stepSkyColour(float targetRed, float targetGreen, float targetBlue, float s
 void updateSkyColour()
 {
     const SkyBand& band = bandAt(TimeOfDay);
-    stepSkyColour(band.red, band.green, band.blue, FrameDelta * 0.1f);
+    stepSkyColour(band.red, band.green, band.blue, lookStep(FrameDelta) * 0.1f);
 }
 
 void updateFog(float dt)

@@ -64,26 +64,41 @@ void skyFrame(float hour, float delta)
 
 TEST_F(SkyTest, TheSkyHeadsForTheTargetOfTheHourBand)
 {
-    // Exactly 12 is still day; just after is night; below 2 is dawn.
+    // Exactly 12 is still day; just after is night; below 2 is dawn. A
+    // quarter-second frame steps each channel by 0.025.
+    setSky(0.5f, 0.42f, 0.5f);
+    skyFrame(12.0f, 0.25f);
+    EXPECT_FLOAT_EQ(SkyColour[0], 0.475f);
+    EXPECT_FLOAT_EQ(SkyColour[1], 0.42f); // within a step above 0.4: rests
+    EXPECT_FLOAT_EQ(SkyColour[2], 0.525f);
     setSky(0.5f, 0.5f, 0.5f);
-    skyFrame(12.0f, 1.0f);
-    EXPECT_FLOAT_EQ(SkyColour[0], 0.4f);
-    EXPECT_FLOAT_EQ(SkyColour[1], 0.5f); // within a step above 0.4: rests
-    EXPECT_FLOAT_EQ(SkyColour[2], 0.6f);
+    skyFrame(12.001f, 0.25f);
+    EXPECT_FLOAT_EQ(SkyColour[0], 0.475f);
+    EXPECT_FLOAT_EQ(SkyColour[1], 0.475f);
+    EXPECT_FLOAT_EQ(SkyColour[2], 0.475f);
     setSky(0.5f, 0.5f, 0.5f);
-    skyFrame(12.001f, 1.0f);
-    EXPECT_FLOAT_EQ(SkyColour[0], 0.4f);
-    EXPECT_FLOAT_EQ(SkyColour[1], 0.4f);
-    EXPECT_FLOAT_EQ(SkyColour[2], 0.4f);
-    setSky(0.5f, 0.5f, 0.5f);
-    skyFrame(1.99f, 1.0f);
-    EXPECT_FLOAT_EQ(SkyColour[0], 0.6f);
+    skyFrame(1.99f, 0.25f);
+    EXPECT_FLOAT_EQ(SkyColour[0], 0.525f);
     EXPECT_FLOAT_EQ(SkyColour[1], 0.5f);
-    EXPECT_FLOAT_EQ(SkyColour[2], 0.4f);
+    EXPECT_FLOAT_EQ(SkyColour[2], 0.475f);
     setSky(0.5f, 0.5f, 0.5f);
-    skyFrame(2.0f, 1.0f);
-    EXPECT_FLOAT_EQ(SkyColour[2], 0.6f);
+    skyFrame(2.0f, 0.25f);
+    EXPECT_FLOAT_EQ(SkyColour[2], 0.525f);
     EXPECT_EQ(SkyColour[3], 0.0f);
+
+    // Up to a quarter second the step is the frame's, to the bit; a longer
+    // frame steps as a quarter second does.
+    for (float delta : {1.0f / 60.0f, 0.1f, 0.25f, 60.0f}) {
+        float expected[4] = {0.5f, 0.5f, 0.5f, 0.0f};
+        const float step = (delta > 0.25f ? 0.25f : delta) * 0.1f;
+        expected[0] -= step;
+        expected[1] -= step;
+        expected[2] += step;
+        setSky(0.5f, 0.5f, 0.5f);
+        skyFrame(6.0f, delta);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(SkyColour[c], expected[c]) << "delta " << delta << " channel " << c;
+    }
 }
 
 TEST_F(SkyTest, AChannelOvershootsFromBelowByUnderAStepAndRestsAboveTheTarget)
@@ -113,12 +128,12 @@ TEST_F(SkyTest, TheDayWrapsOnlyAbove24AndThatFrameHeadsForDawn)
     EXPECT_EQ(TimeOfDay, 24.0f);
     EXPECT_FLOAT_EQ(SkyColour[0], 0.5f); // a zero step moves nothing
 
-    setHeadlessClock(10.5);
-    GameTimer.tick(); // delta 0.5: 0.1 hours
+    setHeadlessClock(10.25);
+    GameTimer.tick(); // delta 0.25: 0.05 hours
     updateFrame();
     EXPECT_EQ(TimeOfDay, 0.0f);
-    EXPECT_FLOAT_EQ(SkyColour[0], 0.55f); // toward dawn red, not night
-    EXPECT_FLOAT_EQ(SkyColour[2], 0.45f);
+    EXPECT_FLOAT_EQ(SkyColour[0], 0.525f); // toward dawn red, not night
+    EXPECT_FLOAT_EQ(SkyColour[2], 0.475f);
 }
 
 TEST_F(SkyTest, TheFogClosesInByNightAndSnapsBackByDay)
@@ -138,18 +153,122 @@ TEST_F(SkyTest, TheFogClosesInByNightAndSnapsBackByDay)
     expectFogColour(0.3f, 0.4f, 0.9f);
 
     TimeOfDay = 13.0f;
-    updateFog(1.0f);
-    EXPECT_FLOAT_EQ(FogStart, 50.0f - 10.1f);
-    EXPECT_FLOAT_EQ(FogDensity, 0.009f + 10.1f);
-    EXPECT_FLOAT_EQ(fogValue(GL_FOG_START), 39.9f);
-    for (int i = 0; i < 20; ++i)
-        updateFog(1.0f);
+    updateFog(0.25f);
+    EXPECT_EQ(FogStart, 50.0f - 0.25f * 10.1f);
+    EXPECT_EQ(FogDensity, 0.009f + 0.25f * 10.1f);
+    EXPECT_FLOAT_EQ(fogValue(GL_FOG_START), 47.475f);
+    for (int i = 0; i < 80; ++i)
+        updateFog(0.25f);
     // Each limit is tested before its step: both end within a step past it.
     EXPECT_LE(FogStart, -50.0f);
-    EXPECT_GT(FogStart, -50.0f - 10.1f);
+    EXPECT_GT(FogStart, -50.0f - 2.525f);
     EXPECT_GE(FogDensity, 20.0f);
-    EXPECT_LT(FogDensity, 20.0f + 10.1f);
+    EXPECT_LT(FogDensity, 20.0f + 2.525f);
+
+    // A longer frame moves the fog as a quarter second does.
+    FogStart = 50.0f;
+    updateFog(1.0f / 60.0f);
+    EXPECT_EQ(FogStart, 50.0f - 1.0f / 60.0f * 10.1f);
+    FogStart = 50.0f;
+    updateFog(60.0f);
+    EXPECT_EQ(FogStart, 50.0f - 0.25f * 10.1f);
 }
+
+namespace {
+
+// What the sky and the fog look like after frames of the frame loop.
+struct Look {
+    float sky[3];
+    float fogStart;
+    float hour;
+};
+
+Look lookNow() { return {{SkyColour[0], SkyColour[1], SkyColour[2]}, FogStart, TimeOfDay}; }
+
+constexpr double Ordinary = 1.0 / 30.0;
+
+// The frame loop's frames on the headless clock, each as long as the step.
+class FrameRun {
+public:
+    void frame(double step)
+    {
+        clock += step;
+        setHeadlessClock(clock);
+        GameTimer.tick();
+        const float before = TimeOfDay;
+        updateFrame();
+        if (TimeOfDay < before)
+            ++wraps;
+    }
+    void ordinary(double seconds)
+    {
+        for (double ran = 0.0; ran < seconds; ran += Ordinary)
+            frame(Ordinary);
+    }
+    // Ordinary frames until the hour and the day are those of the other run.
+    void ordinaryUntil(const FrameRun& other, float hour)
+    {
+        while (wraps < other.wraps || TimeOfDay < hour)
+            frame(Ordinary);
+    }
+    // The clock read twice, so the first frame's step is 0 whatever the
+    // timer read before.
+    void start(float hour)
+    {
+        setHeadlessClock(clock);
+        GameTimer.tick();
+        GameTimer.tick();
+        setSky(0.0f, 0.0f, 0.0f);
+        FogStart = 50.0f;
+        FogDensity = 0.009f;
+        TimeOfDay = hour;
+    }
+    int wraps = 0;
+
+private:
+    double clock = 1000.0;
+};
+
+} // namespace
+
+// A pause comes back as one long frame. Before, a 60 s frame carried the sky
+// 6 units past its target, where it walked back for 50 s, and the night fog's
+// start to -556, where it stayed until morning; now a few seconds of ordinary
+// frames later both are as if there had been no pause.
+TEST_F(SkyTest, AfterALongFrameTheSkyAndFogAreThoseOfOrdinaryFramesAtOnce)
+{
+    requireGlContext();
+    struct Pause {
+        float hour;      // where the run starts, settled for 12 s first
+        double seconds;  // the long frame
+        double after;    // ordinary frames after it
+    };
+    // By day into the night, and by night over midnight into the next day.
+    for (const Pause& pause : {Pause{4.0f, 60.0, 12.0}, Pause{4.0f, 300.0, 30.0}, Pause{14.0f, 60.0, 30.0},
+                               Pause{14.0f, 300.0, 30.0}}) {
+        SCOPED_TRACE(testing::Message() << "from hour " << pause.hour << ", a " << pause.seconds << " s frame");
+        FrameRun paused;
+        paused.start(pause.hour);
+        paused.ordinary(12.0);
+        const float hourBefore = TimeOfDay;
+        paused.frame(pause.seconds);
+        // The world's own clock takes the whole step.
+        if (paused.wraps == 0)
+            EXPECT_FLOAT_EQ(TimeOfDay, hourBefore + float(pause.seconds) * 0.2f);
+        paused.ordinary(pause.after);
+        const Look afterPause = lookNow();
+
+        FrameRun plain;
+        plain.start(pause.hour);
+        plain.ordinaryUntil(paused, afterPause.hour);
+        const Look ordinary = lookNow();
+        EXPECT_NEAR(ordinary.hour, afterPause.hour, 0.2 * Ordinary + 1e-4);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(afterPause.sky[c], ordinary.sky[c], 0.1 * Ordinary + 1e-5) << "channel " << c;
+        EXPECT_NEAR(afterPause.fogStart, ordinary.fogStart, 10.1 * Ordinary + 1e-4);
+    }
+}
+
 
 TEST_F(SkyTest, UnderWaterTheFogIsShortAndBlueGreenFromTheWaterLevelDown)
 {
