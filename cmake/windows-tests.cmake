@@ -79,6 +79,13 @@ windows_suite(sound)
 windows_suite(windows)
 target_sources(test_windows PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/windows/win32_window_system.cpp)
 
+# The programs need only Windows' own DLLs; the game is a GUI program with
+# its manifest, icon and version.
+add_test(NAME windows_program_files
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/program_files.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:thornwick>
+    $<TARGET_FILE:thornwick-capture> $<TARGET_FILE:test_world>)
+set_tests_properties(windows_program_files PROPERTIES LABELS windows)
+
 # The same worlds: world_digest's lines for seeds 1, 7 and 42 from this
 # build under wine and from the native build, every one the same; and one
 # height bit flipped on the Windows side must show.
