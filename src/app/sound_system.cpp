@@ -216,7 +216,8 @@ MixerFormat mixerFormat()
 constexpr double ConversionRoom = 4.0;
 
 // What converting the sound would take: None, WrongFormat for a header SDL
-// cannot convert from, or TooLong with converted set to its converted size.
+// cannot convert from, Empty for one without a whole frame, or TooLong; with
+// converted set to its converted size.
 // Measured from the header alone: a rate of 1 Hz makes a few bytes decode
 // to gigabytes.
 ContentFailure judgeWav(const WavShape& shape, const MixerFormat& mixer, double& converted)
@@ -230,6 +231,8 @@ ContentFailure judgeWav(const WavShape& shape, const MixerFormat& mixer, double&
         return ContentFailure::WrongFormat;
     // Compressed forms give at most two samples a byte.
     const double frames = double(shape.dataBytes) * 8.0 / (double(shape.channels) * std::max(shape.bits, 4u));
+    if (frames < 1.0)
+        return ContentFailure::Empty;
     converted = std::ceil(frames * mixer.rate / shape.rate) * mixer.channels * mixer.sampleBytes;
     const double working = frames * std::max<double>(shape.channels, mixer.channels) * sizeof(float);
     if (converted > mixer.soundLimit() || working > ConversionRoom * mixer.soundLimit())

@@ -132,6 +132,33 @@ bool readPictureFile(const char* fileName, Image& image, bool (*readStream)(std:
     return readStream(in, image);
 }
 
+// A picture the reader took that GL would still refuse, or upload as no
+// picture at all, fails as an unreadable one does: named, with its notice.
+// The BMP's mipmap step scales one larger than GL's textures down to fit,
+// so only a TGA has a largest size.
+ContentFailure uploadFailure(int64_t width, int64_t height, bool hasLargest)
+{
+    if (width == 0 || height == 0)
+        return ContentFailure::Empty;
+    if (height < 0)
+        return ContentFailure::TopDown;
+    if (width < 0)
+        return ContentFailure::WrongFormat;
+    if (hasLargest) {
+        GLint largest = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        if (largest > 0 && (width > largest || height > largest))
+            return ContentFailure::TooLargeForGl;
+    }
+    return ContentFailure::None;
+}
+
+void reportImageFailure(const char* fileName, ContentFailure failure)
+{
+    reportContentFailure(fileName, failure);
+    showNotice(fileName, ImageFailureCaption);
+}
+
 void setTextureParameters()
 {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -234,11 +261,11 @@ void loadBmpTexture(const char* fileName, GLuint* table, int slot)
 {
     glBindTexture(GL_TEXTURE_2D, table[slot]);
     BmpImage image;
-    if (!readBmp(fileName, image)) {
-        reportContentFailure(fileName, image.failure);
-        showNotice(fileName, ImageFailureCaption);
-        return;
-    }
+    if (!readBmp(fileName, image))
+        return reportImageFailure(fileName, image.failure);
+    if (const ContentFailure failure = uploadFailure(image.width, image.height, false);
+        failure != ContentFailure::None)
+        return reportImageFailure(fileName, failure);
     glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE,
                  image.pixels.data());
     gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
@@ -251,11 +278,11 @@ void loadTgaTexture(const char* fileName, GLuint* table, int slot)
 {
     glBindTexture(GL_TEXTURE_2D, table[slot]);
     TgaImage image;
-    if (!readTga(fileName, image)) {
-        reportContentFailure(fileName, image.failure);
-        showNotice(fileName, ImageFailureCaption);
-        return;
-    }
+    if (!readTga(fileName, image))
+        return reportImageFailure(fileName, image.failure);
+    if (const ContentFailure failure = uploadFailure(image.width, image.height, true);
+        failure != ContentFailure::None)
+        return reportImageFailure(fileName, failure);
     // TGA rows carry no padding: read at the default alignment of 4, a row of
     // 1 or 2 grey or colour pixels would be taken from the wrong bytes and the
     // last rows read past the block.

@@ -65,6 +65,9 @@ const char* contentFailureReason(ContentFailure failure)
     case ContentFailure::WrongFormat: return "wrong format";
     case ContentFailure::OutOfMemory: return "out of memory";
     case ContentFailure::TooLong: return "too long";
+    case ContentFailure::Empty: return "empty";
+    case ContentFailure::TopDown: return "stored top-down";
+    case ContentFailure::TooLargeForGl: return "too large for a texture";
     }
     return "failed";
 }

@@ -20,6 +20,9 @@ enum class ContentFailure {
     WrongFormat,
     OutOfMemory,
     TooLong,       // a sound that would decode past its limit, or past the table's
+    Empty,         // a sound of no samples, a picture of no pixels
+    TopDown,       // a BMP with its rows stored top-down, which GL would refuse
+    TooLargeForGl, // a picture wider or taller than GL's textures
 };
 
 // The most a file of each kind may hold: far above any real content.

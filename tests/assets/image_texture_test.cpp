@@ -179,12 +179,13 @@ TEST_F(TextureLoading, FailuresShowTheFileNameAndKeepTheSlotsImage)
     EXPECT_EQ(table[0], name);
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 8);
 
-    // A top-down file reaches GL with its negative height, which GL refuses:
-    // no notice, no crash, and the slot keeps its image.
+    // GL would refuse a top-down file's negative height: it fails before the
+    // upload, with its notice, and the slot keeps its image.
     clearRecordedNotices();
     writeFile(dir.file("topdown.bmp"), bmpFile(2, -2, pixels, 16));
     loadBmpTexture(dir.file("topdown.bmp").c_str(), table, 0);
-    EXPECT_TRUE(recordedNotices().empty());
+    ASSERT_EQ(recordedNotices().size(), 1u);
+    EXPECT_EQ(recordedNotices()[0].text, dir.file("topdown.bmp"));
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 8);
     while (glGetError() != GL_NO_ERROR) {
     }

@@ -224,7 +224,9 @@ const Damage Damages[] = {
     // BMP: width at 18, height at 22, bits per pixel at 28 (info block at 14).
     {"BMP", "truncated", "Images/Orc.bmp", truncateToHalf, true, "truncated"},
     {"BMP", "zeroed counts", "Images/Orc.bmp",
-     [](std::string& b) { putU32(b, 18, 0); putU32(b, 22, 0); }, false},
+     [](std::string& b) { putU32(b, 18, 0); putU32(b, 22, 0); }, true, "empty"},
+    {"BMP", "top-down", "Images/Orc.bmp", [](std::string& b) { putU32(b, 22, uint32_t(-256)); }, true,
+     "stored top-down"},
     {"BMP", "huge counts", "Images/Orc.bmp",
      [](std::string& b) {
          putU32(b, 18, 0x7fffffff);
@@ -242,7 +244,15 @@ const Damage Damages[] = {
     // TGA: width at 12, height at 14, depth at 16.
     {"TGA", "truncated", "Images/Fire.tga", truncateToHalf, true, "truncated"},
     {"TGA", "zeroed counts", "Images/Fire.tga",
-     [](std::string& b) { putU16(b, 12, 0); putU16(b, 14, 0); }, false},
+     [](std::string& b) { putU16(b, 12, 0); putU16(b, 14, 0); }, true, "empty"},
+    {"TGA", "wider than GL takes", "Images/Fire.tga",
+     [](std::string& b) {
+         putU16(b, 12, 0xffff);
+         putU16(b, 14, 1);
+         b[16] = 8;
+         b.resize(18 + 0xffff);
+     },
+     true, "too large for a texture"},
     {"TGA", "huge counts", "Images/Fire.tga",
      [](std::string& b) { putU16(b, 12, 0xffff); putU16(b, 14, 0xffff); }, true, "truncated"},
     {"TGA", "wrong depth", "Images/Fire.tga", [](std::string& b) { b[16] = 16; }, true, "wrong format"},
@@ -276,6 +286,8 @@ const Damage Damages[] = {
     {"WAV", "truncated", "Sounds/Intro.wav", truncateToHalf, false, "truncated"},
     {"WAV", "zeroed counts", "Sounds/Intro.wav",
      [](std::string& b) { putU16(b, 22, 0); putU32(b, 24, 0); putU32(b, 40, 0); }, false, "wrong format"},
+    {"WAV", "no samples", "Sounds/Intro.wav", [](std::string& b) { putU32(b, 40, 0); b.resize(44); }, false,
+     "empty"},
     {"WAV", "huge counts", "Sounds/Intro.wav",
      [](std::string& b) { putU32(b, 4, 0xffffffff); putU32(b, 40, 0xffffffff); }, false, "truncated"},
     {"WAV", "wrong depth", "Sounds/Intro.wav", [](std::string& b) { putU16(b, 34, 13); }, false, "wrong format"},
