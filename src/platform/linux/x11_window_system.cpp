@@ -11,10 +11,33 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
 namespace {
+
+// What the game ends with when the X server goes away, so that a launcher or
+// a script can tell a lost display from Escape or a closed window (0).
+constexpr int DisplayLostStatus = 1;
+
+// Xlib calls this once a connection to the server is broken (the server
+// ended, or the link to it) and ends the process if it returns. Its default
+// exits through the exit handlers, and there freeglut's own, closing the
+// window on the lost display, ran the game's close callback, whose status 0
+// then stood. Nothing can be drawn or released on the display any more, so
+// the game ends at once, the device's sound and files closed by the system.
+int endOnLostDisplay(Display* display)
+{
+    std::fprintf(stderr, "thornwick: lost the X display %s\n", DisplayString(display));
+    std::fflush(stderr);
+    std::_Exit(DisplayLostStatus);
+}
+
+// Set before main, so that it covers GLUT's connection from glutInit on, and
+// the full-screen keys' own; Xlib keeps one handler for all connections.
+[[maybe_unused]] const XIOErrorHandler XlibOwnLostDisplayHandler = XSetIOErrorHandler(endOnLostDisplay);
 
 // X keysyms of each key, in the order of Key; the first that maps to a
 // keycode on the server is used.
