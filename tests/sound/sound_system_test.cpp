@@ -262,6 +262,32 @@ TEST_F(SoundTest, TableFillsItsSlotsAndTheStorySlotTakesTheKeyJingle)
     }
 }
 
+TEST_F(SoundTest, ASoundMayBecomeAMinuteAndTheTableFourMinutes)
+{
+    Sound.init();
+    ASSERT_TRUE(Sound.opened) << SDL_GetError();
+    const std::string longer = scratch.file("longer.wav");
+    const std::string shorter = scratch.file("shorter.wav");
+    writeFile(longer, sineWav(framesOf(60.5)));
+    writeFile(shorter, sineWav(framesOf(59.0)));
+    Sound.load(longer.c_str(), SoundSlot::Orc);
+    EXPECT_EQ(Sound.sounds[int(SoundSlot::Orc)], nullptr);
+
+    // Replaced sounds are still held, so they count too.
+    for (int i = 0; i < 4; ++i) {
+        Sound.load(shorter.c_str(), SoundSlot::Story);
+        ASSERT_NE(Sound.sounds[int(SoundSlot::Story)], nullptr) << "load " << i;
+    }
+    Sound.load(shorter.c_str(), SoundSlot::Wind);
+    EXPECT_EQ(Sound.sounds[int(SoundSlot::Wind)], nullptr);
+
+    // Released, the table starts empty again.
+    Sound.release();
+    Sound.init();
+    Sound.load(shorter.c_str(), SoundSlot::Wind);
+    EXPECT_NE(Sound.sounds[int(SoundSlot::Wind)], nullptr);
+}
+
 TEST_F(SoundTest, WithoutAnAudioDeviceEverythingIsAQuietNoOp)
 {
     writeFile(scratch.file("Sounds/Orc.wav"), sineWav(framesOf(0.2)));
