@@ -162,10 +162,11 @@ uint32_t littleU16(const std::string& bytes, size_t at)
     return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8;
 }
 
-// Walks the RIFF chunks to the format and the data. Only a WAV file can be
+// Walks the RIFF chunks to the format and the data, in the bytes at hand
+// from the start of a file of fileSize bytes. Only a WAV file can be
 // measured before it is decoded, so nothing else is taken, though the mixer
 // would decode other kinds too.
-bool readWavShape(const std::string& bytes, WavShape& shape)
+bool readWavShape(const std::string& bytes, uint64_t fileSize, WavShape& shape)
 {
     if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0)
         return false;
@@ -180,7 +181,7 @@ bool readWavShape(const std::string& bytes, WavShape& shape)
             shape.bits = littleU16(bytes, size_t(body) + 14);
             haveFormat = true;
         } else if (bytes.compare(size_t(at), 4, "data") == 0) {
-            const uint64_t held = bytes.size() - body;
+            const uint64_t held = fileSize - body;
             shape.dataBytes = std::min<uint64_t>(length, held);
             shape.cutShort = length > held;
             return haveFormat;
@@ -243,19 +244,40 @@ ContentFailure judgeWav(const WavShape& shape, const MixerFormat& mixer, double&
 // The mixer decodes from the bytes our own reader took, so it never reads a
 // stream without end; it keeps its own copy of the samples. A sound is
 // measured before it is converted, alone and with the sounds held before it.
-Mix_Chunk* readSound(const char* fileName, size_t heldBytes)
+// None, or why the sound must not be converted: alone, or with the sounds
+// held before it.
+ContentFailure judgeSound(const WavShape& shape, size_t heldBytes)
 {
-    std::string bytes;
-    ContentFailure failure = readContentFile(fileName, SoundFileLimit, bytes);
-    WavShape shape;
-    if (failure == ContentFailure::None && !readWavShape(bytes, shape))
-        failure = ContentFailure::WrongFormat;
     const MixerFormat mixer = mixerFormat();
     double converted = 0.0;
-    if (failure == ContentFailure::None)
-        failure = judgeWav(shape, mixer, converted);
+    const ContentFailure failure = judgeWav(shape, mixer, converted);
     if (failure == ContentFailure::None && double(heldBytes) + converted > SoundTableBudget * mixer.soundLimit())
-        failure = ContentFailure::TooLong;
+        return ContentFailure::TooLong;
+    return failure;
+}
+
+// Where the format and the data chunk's header lie in any ordinary WAV file.
+constexpr size_t WavHeadBytes = 64 * 1024;
+
+Mix_Chunk* readSound(const char* fileName, size_t heldBytes)
+{
+    // The header first: a sound it refuses is read no further. A head
+    // without the whole header is judged once all is read.
+    std::string bytes;
+    uint64_t fileSize = 0;
+    ContentFailure failure = readContentFileStart(fileName, SoundFileLimit, WavHeadBytes, bytes, fileSize);
+    WavShape shape;
+    if (failure == ContentFailure::None && bytes.size() < fileSize) {
+        if (readWavShape(bytes, fileSize, shape))
+            failure = judgeSound(shape, heldBytes);
+        if (failure == ContentFailure::None)
+            failure = readContentFile(fileName, SoundFileLimit, bytes);
+    }
+    if (failure == ContentFailure::None) {
+        shape = WavShape{};
+        failure = readWavShape(bytes, bytes.size(), shape) ? judgeSound(shape, heldBytes)
+                                                           : ContentFailure::WrongFormat;
+    }
     Mix_Chunk* chunk = nullptr;
     if (failure == ContentFailure::None) {
         chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);

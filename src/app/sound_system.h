@@ -32,8 +32,9 @@ enum class SoundSlot : int {
 constexpr int SoundSlotCount = 18;
 
 // A sound may decode to at most one minute of the mixer's format, and all the
-// sounds held at once, replaced ones included, to this many minutes.
-constexpr double SoundTableBudget = 4.0;
+// sounds held at once, replaced ones included, to this many minutes: room
+// for every slot to hold a sound of half a minute.
+constexpr double SoundTableBudget = 8.0;
 constexpr int MixerChannelCount = 200;
 
 // One row of the slot table: which file loadTable puts into which slot, in

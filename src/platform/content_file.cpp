@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -36,21 +37,29 @@ ContentFailure readWhole(int descriptor, size_t size, std::string& bytes)
 
 } // namespace
 
-ContentFailure readContentFile(const char* path, size_t limit, std::string& bytes)
+ContentFailure readContentFileStart(const char* path, size_t limit, size_t most, std::string& bytes,
+                                    uint64_t& size)
 {
     bytes.clear();
     int descriptor = -1;
-    uint64_t size = 0;
+    size = 0;
     ContentFailure failure = openContentFile(path, descriptor, size);
     if (failure != ContentFailure::None)
         return failure;
-    failure = size > limit ? ContentFailure::TooLarge : readWhole(descriptor, size_t(size), bytes);
+    failure = size > limit ? ContentFailure::TooLarge
+                           : readWhole(descriptor, size_t(std::min<uint64_t>(size, most)), bytes);
     close(descriptor);
     if (failure != ContentFailure::None) {
         bytes.clear();
         bytes.shrink_to_fit();
     }
     return failure;
+}
+
+ContentFailure readContentFile(const char* path, size_t limit, std::string& bytes)
+{
+    uint64_t size = 0;
+    return readContentFileStart(path, limit, limit, bytes, size);
 }
 
 const char* contentFailureReason(ContentFailure failure)

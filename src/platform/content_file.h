@@ -36,6 +36,12 @@ constexpr size_t ModelFileLimit = size_t(16) << 20;   // meshes, skeletons, anim
 // bytes is empty.
 ContentFailure readContentFile(const char* path, size_t limit, std::string& bytes);
 
+// As readContentFile, but reads no more than the first `most` bytes and
+// tells the file's whole size: a header can be judged before the rest is
+// read.
+ContentFailure readContentFileStart(const char* path, size_t limit, size_t most, std::string& bytes,
+                                    uint64_t& size);
+
 // "missing", "not a regular file", ...
 const char* contentFailureReason(ContentFailure failure);
 
