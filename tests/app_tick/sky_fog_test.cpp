@@ -253,8 +253,9 @@ TEST_F(SkyTest, AfterALongFrameTheSkyAndFogAreThoseOfOrdinaryFramesAtOnce)
         const float hourBefore = TimeOfDay;
         paused.frame(pause.seconds);
         // The world's own clock takes the whole step.
-        if (paused.wraps == 0)
+        if (paused.wraps == 0) {
             EXPECT_FLOAT_EQ(TimeOfDay, hourBefore + float(pause.seconds) * 0.2f);
+        }
         paused.ordinary(pause.after);
         const Look afterPause = lookNow();
 
