@@ -241,9 +241,6 @@ ContentFailure judgeWav(const WavShape& shape, const MixerFormat& mixer, double&
     return ContentFailure::None;
 }
 
-// The mixer decodes from the bytes our own reader took, so it never reads a
-// stream without end; it keeps its own copy of the samples. A sound is
-// measured before it is converted, alone and with the sounds held before it.
 // None, or why the sound must not be converted: alone, or with the sounds
 // held before it.
 ContentFailure judgeSound(const WavShape& shape, size_t heldBytes)
@@ -259,6 +256,8 @@ ContentFailure judgeSound(const WavShape& shape, size_t heldBytes)
 // Where the format and the data chunk's header lie in any ordinary WAV file.
 constexpr size_t WavHeadBytes = 64 * 1024;
 
+// The mixer decodes from the bytes our own reader took, so it never reads a
+// stream without end; it keeps its own copy of the samples.
 Mix_Chunk* readSound(const char* fileName, size_t heldBytes)
 {
     // The header first: a sound it refuses is read no further. A head
