@@ -149,6 +149,7 @@ struct WavShape {
     uint32_t bits = 0;
     uint64_t dataBytes = 0;     // of the data chunk, within the file
     bool cutShort = false;      // the data chunk claims more than the file holds
+    size_t dataLengthAt = 0;    // where the data chunk's length is written
 };
 
 uint32_t littleU32(const std::string& bytes, size_t at)
@@ -184,6 +185,7 @@ bool readWavShape(const std::string& bytes, uint64_t fileSize, WavShape& shape)
             const uint64_t held = fileSize - body;
             shape.dataBytes = std::min<uint64_t>(length, held);
             shape.cutShort = length > held;
+            shape.dataLengthAt = size_t(at) + 4;
             return haveFormat;
         }
         at = body + length + (length & 1);
@@ -277,6 +279,11 @@ Mix_Chunk* readSound(const char* fileName, size_t heldBytes)
         failure = readWavShape(bytes, bytes.size(), shape) ? judgeSound(shape, heldBytes)
                                                            : ContentFailure::WrongFormat;
     }
+    // SDL allocates what the data chunk claims, up to 4 GiB, before it finds
+    // the file shorter; told what is there, it takes the same samples.
+    if (failure == ContentFailure::None && shape.cutShort)
+        for (int i = 0; i < 4; ++i)
+            bytes[shape.dataLengthAt + i] = char(shape.dataBytes >> (8 * i) & 0xff);
     Mix_Chunk* chunk = nullptr;
     if (failure == ContentFailure::None) {
         chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
