@@ -19,8 +19,6 @@ inline int setenv(const char* name, const char* value, int overwrite)
     return _putenv_s(name, value);
 }
 
-inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
-
 inline char* mkdtemp(char* pattern)
 {
     const size_t length = std::strlen(pattern);
