@@ -4,6 +4,7 @@
 #include "app/frame_loop.h"
 #include "app/player_placement.h"
 #include "platform/headless/headless.h"
+#include "platform/seed_value.h"
 #include "png_file.h"
 #include "soak.h"
 
@@ -41,7 +42,7 @@ void usage()
                  "Runs K game frames headless in the current directory (which must hold the\n"
                  "game's content) and writes DIR/frame-NNNNN.png for each frame listed in --shots.\n"
                  "--place puts the player at (X, Z) on the ground, facing HEADING radians, once the\n"
-                 "world is built.\n");
+                 "world is built. --seed N grows world N, a whole number from 0 to 4294967295.\n");
 }
 
 bool parseNumberList(const char* text, std::set<int>& out)
@@ -75,7 +76,8 @@ bool parseOptions(int argc, char** argv, Options& options)
         const char* value = argv[++i];
         char* end = nullptr;
         if (arg == "--seed") {
-            options.seed = unsigned(std::strtoul(value, &end, 10));
+            if (parseSeed(value, options.seed))
+                continue;
         } else if (arg == "--frames") {
             options.frames = int(std::strtol(value, &end, 10));
             if (options.frames < 1)

@@ -12,6 +12,7 @@
 #include "app/sky.h"
 #include "characters/character_list.h"
 #include "platform/headless/headless.h"
+#include "platform/seed_value.h"
 #include "world/scenery.h"
 #include "world/terrain_grid.h"
 
@@ -469,7 +470,9 @@ bool parseSoakOptions(int argc, char** argv, Options& options)
             if (!(options.minutes > 0.0))
                 return false;
         } else if (arg == "--seed") {
-            options.seed = unsigned(std::strtoul(value, &end, 10));
+            if (!parseSeed(value, options.seed))
+                return false;
+            continue;
         } else if (arg == "--size") {
             if (std::sscanf(value, "%dx%d", &options.width, &options.height) != 2 || options.width < 1 ||
                 options.height < 1)
