@@ -11,6 +11,12 @@
 // when a shader does not build.
 bool startWebGl();
 
+// On the context the browser gave back after taking it away: the programs,
+// buffers, textures (with their mipmaps) and WebGL's settings made again,
+// so the next frame draws as the last one before the loss would have.
+// False when a program does not build.
+bool restoreWebGl();
+
 // Draws what the frame has gathered: the browser shows the canvas once the
 // frame's callback returns.
 void finishWebGlFrame();

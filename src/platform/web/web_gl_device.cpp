@@ -97,6 +97,25 @@ GLuint BoundTexture = 0;
 // WebGL's switches as last set; -1 is unknown.
 int BlendOn = -1, CullOn = -1, DepthOn = -1;
 
+// What WebGL was told that a new context must be told again; WebGL's own
+// defaults until the game sets them (no viewport: the canvas's size).
+struct DeviceSettings {
+    bool viewportSet = false;
+    int viewport[4] = {};
+    unsigned blend[2] = {GL_ONE, GL_ZERO};
+    float clearColour[4] = {};
+};
+DeviceSettings Settings;
+
+void applySettings()
+{
+    if (Settings.viewportSet)
+        emscripten_glViewport(Settings.viewport[0], Settings.viewport[1], Settings.viewport[2], Settings.viewport[3]);
+    emscripten_glBlendFunc(Settings.blend[0], Settings.blend[1]);
+    emscripten_glClearColor(Settings.clearColour[0], Settings.clearColour[1], Settings.clearColour[2],
+                            Settings.clearColour[3]);
+}
+
 int fogKind(const DrawState& state)
 {
     if (!state.fog)
@@ -231,7 +250,7 @@ void applyState(const DrawState& state)
     sendFog(p, state);
     p.sent = true;
     if (state.texture)
-        bindTexture(state.texture);
+        bindTexture(webTextureOf(state.texture));
     setSwitch(GL_BLEND, BlendOn, state.blend);
     setSwitch(GL_CULL_FACE, CullOn, state.cullFace);
     setSwitch(GL_DEPTH_TEST, DepthOn, state.depthTest);
@@ -251,6 +270,7 @@ bool DrawState::sameAs(const DrawState& other) const
 
 bool startGlDevice()
 {
+    UsedProgram = -1;
     for (int i = 0; i < ProgramCount; ++i)
         if (!buildProgram(i))
             return false;
@@ -263,6 +283,7 @@ bool startGlDevice()
     describeVertices();
     BoundTexture = 0;
     BlendOn = CullOn = DepthOn = -1;
+    applySettings();
     return true;
 }
 
@@ -285,19 +306,45 @@ void deviceDrawRuns(const EyeVertex* vertices, int vertexCount, const uint32_t* 
 
 void deviceClear(unsigned mask) { emscripten_glClear(mask); }
 
-void deviceViewport(int x, int y, int width, int height) { emscripten_glViewport(x, y, width, height); }
+void deviceClearColour(float red, float green, float blue, float alpha)
+{
+    const float colour[4] = {red, green, blue, alpha};
+    std::memcpy(Settings.clearColour, colour, sizeof colour);
+    emscripten_glClearColor(red, green, blue, alpha);
+}
 
-void deviceBlendFunc(unsigned source, unsigned destination) { emscripten_glBlendFunc(source, destination); }
+void deviceViewport(int x, int y, int width, int height)
+{
+    Settings.viewportSet = true;
+    const int viewport[4] = {x, y, width, height};
+    std::memcpy(Settings.viewport, viewport, sizeof viewport);
+    emscripten_glViewport(x, y, width, height);
+}
+
+void deviceBlendFunc(unsigned source, unsigned destination)
+{
+    Settings.blend[0] = source;
+    Settings.blend[1] = destination;
+    emscripten_glBlendFunc(source, destination);
+}
 
 void deviceFinish() { emscripten_glFinish(); }
 
-// WebGL unbinds a deleted texture; the cache forgets it too.
-void deviceDeleteTextures(int count, const unsigned* names)
+unsigned deviceCreateTexture()
 {
-    for (int i = 0; i < count; ++i)
-        if (names[i] == BoundTexture)
-            BoundTexture = 0;
-    emscripten_glDeleteTextures(count, names);
+    GLuint name = 0;
+    emscripten_glGenTextures(1, &name);
+    return name;
+}
+
+// WebGL unbinds a deleted texture; the cache forgets it too.
+void deviceDeleteTexture(unsigned name)
+{
+    if (name == 0)
+        return;
+    if (name == BoundTexture)
+        BoundTexture = 0;
+    emscripten_glDeleteTextures(1, &name);
 }
 
 void deviceSelectTexture(unsigned name) { bindTexture(name); }

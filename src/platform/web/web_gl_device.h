@@ -45,7 +45,10 @@ struct DrawRun {
     int indexCount = 0;
 };
 
-// With the context current: compiles the programs and makes the buffers.
+// With the context current: compiles the programs, makes the buffers and
+// sets what WebGL was last told of the viewport, blending and the clear
+// colour (its defaults at the first start). Called again on a context the
+// browser gave back, which holds none of the old programs and buffers.
 // False (and a message on standard error) when a program does not build.
 bool startGlDevice();
 
@@ -56,10 +59,15 @@ void deviceDrawRuns(const EyeVertex* vertices, int vertexCount, const uint32_t* 
 // Calls that reach WebGL's picture or textures at once; the batches are
 // flushed before each.
 void deviceClear(unsigned mask);
+void deviceClearColour(float red, float green, float blue, float alpha);
 void deviceViewport(int x, int y, int width, int height);
 void deviceBlendFunc(unsigned source, unsigned destination);
 void deviceFinish();
-void deviceDeleteTextures(int count, const unsigned* names);
+
+// WebGL's textures, by WebGL's names (web_gl_textures.cpp maps GL's names
+// onto them); deleting 0 does nothing.
+unsigned deviceCreateTexture();
+void deviceDeleteTexture(unsigned name);
 
 // Binds the texture that uploads and parameters go to.
 void deviceSelectTexture(unsigned name);

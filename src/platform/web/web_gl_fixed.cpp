@@ -339,6 +339,11 @@ void glGetFloatv(GLenum name, GLfloat* out)
         deviceGetFloats(name, out);
 }
 
+void glClearColor(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha)
+{
+    deviceClearColour(red, green, blue, alpha);
+}
+
 void glClear(GLbitfield mask)
 {
     flushBatches();
@@ -394,6 +399,17 @@ bool startWebGl()
     CompleteTextures.clear();
     resetBatches();
     return startGlDevice();
+}
+
+// The fixed state and the display lists live here, not in WebGL, and stay
+// as they were; what WebGL held is made again.
+bool restoreWebGl()
+{
+    resetBatches();
+    if (!startGlDevice())
+        return false;
+    remakeTextures();
+    return true;
 }
 
 void finishWebGlFrame() { flushBatches(); }

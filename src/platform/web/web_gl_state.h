@@ -83,6 +83,12 @@ void markTextureComplete(unsigned name);
 void forgetTexture(unsigned name);
 bool textureComplete(unsigned name);
 
+// WebGL's texture behind a GL texture name; 0 while the name has none
+// (web_gl_textures.cpp).
+unsigned webTextureOf(unsigned name);
+// On a new context: every texture made again from the layer's copies.
+void remakeTextures();
+
 // The operations behind the GL entry points that a display list can hold,
 // so that replaying a list runs the same code as the call did
 // (web_gl_fixed.cpp).

@@ -9,6 +9,11 @@
 // filter that reads them is set: the game filters without them, and a
 // software rasteriser samples a texture of one level much faster than one
 // of many, though the picture is the same.
+//
+// The layer names textures itself and keeps each one's converted levels
+// and parameters, since a lost WebGL context takes every texture with it:
+// when the browser gives the context back, they are made again from these
+// copies, under the names the game holds.
 #include "platform/web/web_gl_batch.h"
 #include "platform/web/web_gl_device.h"
 #include "platform/web/web_gl_state.h"
@@ -18,6 +23,7 @@
 #include <GL/glu.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -36,13 +42,85 @@ struct MipmapRecord {
     int minFilter = GL_NEAREST_MIPMAP_LINEAR;
 };
 
-std::vector<MipmapRecord> Mipmaps;
+// One uploaded level as WebGL was given it; no pixels for a level that was
+// only allocated.
+struct TextureLevel {
+    int width = 0;
+    int height = 0;
+    int internalFormat = 0;
+    unsigned format = 0;
+    std::vector<uint8_t> pixels;
+};
 
-MipmapRecord& mipmapsOf(unsigned name)
+struct ParameterValue {
+    unsigned name;
+    int value;
+};
+
+// What the layer keeps of a texture name: WebGL's texture (0 until the name
+// is first used), and what made it.
+struct TextureRecord {
+    unsigned device = 0;
+    std::vector<TextureLevel> levels;
+    std::vector<ParameterValue> parameters;
+    MipmapRecord mipmaps;
+};
+
+std::vector<TextureRecord> Textures(1);
+unsigned NextName = 1;
+
+TextureRecord& recordOf(unsigned name)
 {
-    if (name >= Mipmaps.size())
-        Mipmaps.resize(name + 1);
-    return Mipmaps[name];
+    if (name >= Textures.size())
+        Textures.resize(name + 1);
+    return Textures[name];
+}
+
+MipmapRecord& mipmapsOf(unsigned name) { return recordOf(name).mipmaps; }
+
+// WebGL's texture for the bound name, made at its first use, as GL makes a
+// texture object at the first bind of its name.
+void selectBoundTexture()
+{
+    const unsigned name = FixedGl.boundTexture;
+    if (name != 0 && recordOf(name).device == 0)
+        recordOf(name).device = deviceCreateTexture();
+    deviceSelectTexture(webTextureOf(name));
+}
+
+void keepParameter(TextureRecord& record, unsigned name, int value)
+{
+    for (ParameterValue& kept : record.parameters)
+        if (kept.name == name) {
+            kept.value = value;
+            return;
+        }
+    record.parameters.push_back({name, value});
+}
+
+void keepLevel(TextureRecord& record, int level, TextureLevel&& kept)
+{
+    if (size_t(level) >= record.levels.size())
+        record.levels.resize(size_t(level) + 1);
+    record.levels[size_t(level)] = std::move(kept);
+}
+
+// A texture made again on a new context: parameters, levels, then the
+// mipmaps if they had been made.
+void remakeTexture(TextureRecord& record)
+{
+    record.device = deviceCreateTexture();
+    deviceSelectTexture(record.device);
+    for (const ParameterValue& kept : record.parameters)
+        deviceTexParameter(kept.name, kept.value);
+    for (size_t level = 0; level < record.levels.size(); ++level) {
+        const TextureLevel& kept = record.levels[level];
+        if (kept.width > 0)
+            deviceTexImage(int(level), kept.internalFormat, kept.width, kept.height, kept.format,
+                           kept.pixels.empty() ? nullptr : kept.pixels.data());
+    }
+    if (record.mipmaps.made)
+        deviceGenerateMipmaps();
 }
 
 bool readsMipmaps(int minFilter) { return minFilter != GL_NEAREST && minFilter != GL_LINEAR; }
@@ -155,14 +233,14 @@ bool upload(GLint level, GLint internalFormat, GLsizei width, GLsizei height, GL
     if (type != GL_UNSIGNED_BYTE || from.components == 0 || width <= 0 || height <= 0)
         return false;
     flushBatches();
-    deviceSelectTexture(FixedGl.boundTexture);
+    selectBoundTexture();
     settleMipmaps(mipmapsOf(FixedGl.boundTexture));
-    if (!pixels) {
-        deviceTexImage(level, to.internalFormat, width, height, to.format, nullptr);
-    } else {
-        const std::vector<uint8_t> converted = convertImage(width, height, from, to, pixels);
-        deviceTexImage(level, to.internalFormat, width, height, to.format, converted.data());
-    }
+    TextureLevel kept{width, height, to.internalFormat, to.format, {}};
+    if (pixels)
+        kept.pixels = convertImage(width, height, from, to, pixels);
+    deviceTexImage(level, to.internalFormat, width, height, to.format, pixels ? kept.pixels.data() : nullptr);
+    if (FixedGl.boundTexture != 0)
+        keepLevel(recordOf(FixedGl.boundTexture), level, std::move(kept));
     if (level == 0)
         markTextureComplete(FixedGl.boundTexture);
     return true;
@@ -170,7 +248,24 @@ bool upload(GLint level, GLint internalFormat, GLsizei width, GLsizei height, GL
 
 } // namespace
 
+unsigned webTextureOf(unsigned name) { return name < Textures.size() ? Textures[name].device : 0; }
+
+void remakeTextures()
+{
+    for (TextureRecord& record : Textures)
+        if (record.device != 0)
+            remakeTexture(record);
+}
+
 extern "C" {
+
+// Names are not handed out again once deleted: the game makes its textures
+// once.
+void glGenTextures(GLsizei count, GLuint* names)
+{
+    for (GLsizei i = 0; i < count; ++i)
+        names[i] = NextName++;
+}
 
 void glTexImage2D(GLenum, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint, GLenum format,
                   GLenum type, const void* pixels)
@@ -181,8 +276,10 @@ void glTexImage2D(GLenum, GLint level, GLint internalFormat, GLsizei width, GLsi
 void glTexParameteri(GLenum, GLenum name, GLint value)
 {
     flushBatches();
-    deviceSelectTexture(FixedGl.boundTexture);
+    selectBoundTexture();
     deviceTexParameter(name, value);
+    if (FixedGl.boundTexture != 0)
+        keepParameter(recordOf(FixedGl.boundTexture), name, value);
     if (name != GL_TEXTURE_MIN_FILTER)
         return;
     MipmapRecord& record = mipmapsOf(FixedGl.boundTexture);
@@ -200,13 +297,15 @@ void glDeleteTextures(GLsizei count, const GLuint* names)
     flushBatches();
     for (GLsizei i = 0; i < count; ++i) {
         forgetTexture(names[i]);
-        mipmapsOf(names[i]) = MipmapRecord{};
         if (names[i] == FixedGl.boundTexture) {
             FixedGl.boundTexture = 0;
             FixedGl.boundTextureComplete = false;
         }
+        if (names[i] < Textures.size()) {
+            deviceDeleteTexture(Textures[names[i]].device);
+            Textures[names[i]] = TextureRecord{};
+        }
     }
-    deviceDeleteTextures(count, names);
 }
 
 // The game's pictures are all powers of two in size, which GLU keeps as they
