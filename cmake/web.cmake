@@ -6,6 +6,7 @@
 #   build-web/index.html     the page, with thornwick-page.js and .css
 #   build-web/thornwick.js   Emscripten's loader (createThornwick)
 #   build-web/thornwick.wasm, thornwick.data
+#   build-web/thornwick-data.json   the data's size and SHA-256
 
 set(THORNWICK_WEB_SDL_PREFIX ${CMAKE_BINARY_DIR}/sdl/prefix CACHE PATH
   "Where scripts/build-web-sdl installed SDL2 and SDL2_mixer for WebAssembly")
@@ -60,6 +61,12 @@ target_link_options(thornwick PRIVATE
   --preload-file ${THORNWICK_WEB_CONTENT}@/)
 set_property(TARGET thornwick APPEND PROPERTY LINK_DEPENDS ${THORNWICK_WEB_CONTENT}/Images/LoadScreen.bmp
   ${PROJECT_SOURCE_DIR}/web/thornwick-library.js)
+# The package's size and checksum, which the page checks the download
+# against: a cut or changed file is named instead of played.
+add_custom_command(TARGET thornwick POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DDATA=${CMAKE_BINARY_DIR}/thornwick.data -DOUT=${CMAKE_BINARY_DIR}/thornwick-data.json
+    -P ${PROJECT_SOURCE_DIR}/cmake/web-data-sum.cmake
+  VERBATIM)
 
 # The page around the canvas.
 set(THORNWICK_WEB_PAGE index.html thornwick-page.js thornwick-page.css)

@@ -18,6 +18,7 @@ const Types = {
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
   '.png': 'image/png',
+  '.json': 'application/json',
 };
 
 // The file a request names inside the folder, or null for anything that

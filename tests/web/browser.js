@@ -153,8 +153,8 @@ async function meterAudio(page, loud = 0.01) {
   }, loud);
 }
 
-// Where the game stands: { frames, phase, x, z, y, heading } through the
-// program's hooks; null once the program has gone.
+// Where the game stands: { frames, phase, x, z, y, heading, health } through
+// the program's hooks; null once the program has gone.
 async function gameState(page) {
   return page.evaluate(() => {
     const game = window.thornwick.module;
@@ -162,7 +162,7 @@ async function gameState(page) {
     try {
       const player = (what) => game._thornwick_player(what);
       return { frames: game._thornwick_frames(), phase: game._thornwick_phase(), x: player(0), z: player(1),
-        y: player(2), heading: player(3) };
+        y: player(2), heading: player(3), health: player(4) };
     } catch (error) {
       return null;
     }
@@ -181,6 +181,39 @@ async function waitForState(page, states, timeoutMs = 120000) {
   await page.waitForFunction((wanted) => window.thornwick && wanted.includes(window.thornwick.state),
     { timeout: timeoutMs, polling: 100 }, states);
   return page.evaluate(() => window.thornwick.state);
+}
+
+// Takes the game's WebGL context away as a GPU reset would
+// (WEBGL_lose_context), from a frame callback once the game has swapped
+// `at` frames, so that no frame of the game comes between; resolves to the
+// frames swapped by then. restoreContext(page) gives it back.
+async function loseContext(page, at = 0) {
+  return page.evaluate((at) => new Promise((resolve) => {
+    const game = window.thornwick.module;
+    const look = () => {
+      const frames = game._thornwick_frames ? game._thornwick_frames() : -1;
+      if (frames < at) {
+        requestAnimationFrame(look);
+        return;
+      }
+      window.thornwickTestLoss = game.canvas.getContext('webgl2').getExtension('WEBGL_lose_context');
+      window.thornwickTestLoss.loseContext();
+      resolve(frames);
+    };
+    look();
+  }), at);
+}
+
+async function restoreContext(page) {
+  await page.evaluate(() => window.thornwickTestLoss.restoreContext());
+}
+
+// The text of a page element when it shows, else null.
+async function shownText(page, id) {
+  return page.evaluate((id) => {
+    const element = document.getElementById(id);
+    return element && !element.hidden && element.getClientRects().length > 0 ? element.textContent.trim() : null;
+  }, id);
 }
 
 // The canvas as the game left it, as PNG bytes (the page keeps its frames
@@ -235,4 +268,5 @@ async function serveBuild(dir) {
 }
 
 module.exports = { launchBrowser, gameUrl, openGame, fakeGamepad, setGamepad, meterAudio, gameState,
-  waitForState, waitForFrames, canvasPng, screenPng, decodePng, compareImages, serveBuild };
+  waitForState, waitForFrames, loseContext, restoreContext, shownText, canvasPng, screenPng, decodePng,
+  compareImages, serveBuild };

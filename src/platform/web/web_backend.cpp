@@ -10,7 +10,9 @@
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
+#include <webgl/webgl1.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -41,10 +43,21 @@ KeyScript Script;
 
 unsigned Seed = 0;
 bool SeedGiven = false;
+unsigned GrownFrom = 0;
 bool VirtualClockOn = false;
 int64_t Step = 0;
 int64_t VirtualClock = 0;
 int Frames = 0;
+
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE Context = 0;
+// While the browser holds the picture back: since when, and all the time
+// without one so far, which the game's clock leaves out.
+bool Lost = false;
+int64_t LostSince = 0;
+int64_t TimeWithoutPicture = 0;
+// Escape was pressed: the game ends at its next step, so full screen is
+// not entered again over the page that follows.
+bool Ending = false;
 
 void (*Reshape)(int, int) = nullptr;
 int CanvasWidth = 0;
@@ -72,15 +85,17 @@ bool keyOf(const EmscriptenKeyboardEvent& event, Key& out)
 
 // Browsers grant full screen only inside the handler of the user's own key
 // or click, so the request is made right here, not at the next frame. A
-// refusal is no error: the game goes on in the window.
+// refusal is no error: the game goes on in the window. The page may name an
+// element around the canvas to fill the screen, so that what it shows over
+// the game shows there too.
 EM_JS(void, toggleCanvasFullScreen, (), {
     if (document.fullscreenElement) {
         document.exitFullscreen().catch(function() {});
         return;
     }
-    var canvas = Module['canvas'] || document.getElementById('canvas');
-    if (canvas && canvas.requestFullscreen)
-        canvas.requestFullscreen().catch(function() {});
+    var target = Module['fullScreenElement'] || Module['canvas'] || document.getElementById('canvas');
+    if (target && target.requestFullscreen)
+        target.requestFullscreen().catch(function() {});
 });
 
 bool isFullScreenKey(const EmscriptenKeyboardEvent& event)
@@ -94,13 +109,15 @@ bool isFullScreenKey(const EmscriptenKeyboardEvent& event)
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*)
 {
     if (isFullScreenKey(*event)) {
-        if (!event->repeat)
+        if (!event->repeat && !Ending)
             toggleCanvasFullScreen();
         return EM_TRUE;
     }
     Key key;
     if (!keyOf(*event, key))
         return EM_FALSE;
+    if (key == Key::Escape)
+        Ending = true;
     Held[int(key)] = true;
     Latched[int(key)] = true;
     return EM_TRUE;
@@ -162,6 +179,51 @@ EM_BOOL onFullScreenChange(int, const EmscriptenFullscreenChangeEvent*, void*)
     return EM_FALSE;
 }
 
+void beginLoss()
+{
+    if (Lost)
+        return;
+    Lost = true;
+    LostSince = realClockNanoseconds();
+}
+
+// True asks the browser for the context back (preventDefault); it gives it
+// back only when asked.
+EM_BOOL onContextLost(int, const void*, void*)
+{
+    beginLoss();
+    return EM_TRUE;
+}
+
+// The GL layer makes again all it had made; should that fail (the context
+// gone again already), the game waits on.
+EM_BOOL onContextRestored(int, const void*, void*)
+{
+    if (!Lost || emscripten_is_webgl_context_lost(Context) || !restoreWebGl())
+        return EM_FALSE;
+    TimeWithoutPicture += realClockNanoseconds() - LostSince;
+    Lost = false;
+    return EM_FALSE;
+}
+
+// The largest canvas side WebGL draws here: its viewport's and its
+// renderbuffers' limits.
+void largestCanvas(int& width, int& height)
+{
+    GLint viewport[2] = {0, 0};
+    GLint renderbuffer = 0;
+    emscripten_glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    emscripten_glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    width = std::min(viewport[0], renderbuffer);
+    height = std::min(viewport[1], renderbuffer);
+}
+
+void setFixedCanvas(int width, int height)
+{
+    emscripten_set_element_css_size(Canvas, double(width), double(height));
+    applyCanvasSize(width, height);
+}
+
 } // namespace
 
 // Defined in web/thornwick-library.js: naming it links the helpers SDL's
@@ -181,10 +243,19 @@ bool createWebContext(bool keepFrames)
     attributes.preserveDrawingBuffer = keepFrames ? EM_TRUE : EM_FALSE;
     attributes.majorVersion = 2;
     attributes.minorVersion = 0;
-    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(Canvas, &attributes);
-    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS)
+    Context = emscripten_webgl_create_context(Canvas, &attributes);
+    if (Context <= 0 || emscripten_webgl_make_context_current(Context) != EMSCRIPTEN_RESULT_SUCCESS)
         return false;
+    emscripten_set_webglcontextlost_callback(Canvas, nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback(Canvas, nullptr, EM_FALSE, onContextRestored);
     return startWebGl();
+}
+
+bool webPictureLost()
+{
+    if (!Lost && emscripten_is_webgl_context_lost(Context))
+        beginLoss();
+    return Lost;
 }
 
 void installWebKeys()
@@ -203,11 +274,27 @@ void followCanvasSize(void (*reshape)(int, int))
     measureCanvas();
 }
 
-void fixCanvasSize(int width, int height, void (*reshape)(int, int))
+// The browser may still draw less than its limits promise (when memory is
+// short): its drawing buffer then says what it draws.
+void fixCanvasSize(int& width, int& height, void (*reshape)(int, int))
 {
     Reshape = reshape;
-    emscripten_set_element_css_size(Canvas, double(width), double(height));
-    applyCanvasSize(width, height);
+    int mostWidth = 0;
+    int mostHeight = 0;
+    largestCanvas(mostWidth, mostHeight);
+    if (mostWidth > 0 && mostHeight > 0) {
+        width = std::min(width, mostWidth);
+        height = std::min(height, mostHeight);
+    }
+    setFixedCanvas(width, height);
+    int drawnWidth = 0;
+    int drawnHeight = 0;
+    emscripten_webgl_get_drawing_buffer_size(Context, &drawnWidth, &drawnHeight);
+    if (drawnWidth > 0 && drawnHeight > 0 && (drawnWidth < width || drawnHeight < height)) {
+        width = std::min(width, drawnWidth);
+        height = std::min(height, drawnHeight);
+        setFixedCanvas(width, height);
+    }
 }
 
 void setWebSeed(unsigned seed)
@@ -242,6 +329,14 @@ void announceGameEnd()
     });
 }
 
+void announceOptions(const char* json)
+{
+    EM_ASM({
+        if (Module['onOptions'])
+            Module['onOptions'](UTF8ToString($0));
+    }, json);
+}
+
 void announceFramesDone()
 {
     EM_ASM({
@@ -273,6 +368,15 @@ void swapFrameBuffers()
 // The main loop runs the display callback at every refresh.
 void requestRedisplay() {}
 
-int64_t clockNanoseconds() { return VirtualClockOn ? VirtualClock : realClockNanoseconds(); }
+int64_t clockNanoseconds()
+{
+    return VirtualClockOn ? VirtualClock : realClockNanoseconds() - TimeWithoutPicture;
+}
 
-unsigned worldSeed() { return SeedGiven ? Seed : unsigned(std::time(nullptr)); }
+unsigned worldSeed()
+{
+    GrownFrom = SeedGiven ? Seed : unsigned(std::time(nullptr));
+    return GrownFrom;
+}
+
+unsigned webWorldSeed() { return GrownFrom; }
