@@ -80,20 +80,19 @@ bool parseStep(const char* text, double& out) { return parseFinite(text, out) &&
 // "X,Z[,HEADING]": two or three finite numbers, X and Z within the world.
 bool parsePlace(const char* text, PlayerPlacement& out)
 {
-    std::string parts = text;
+    const std::string place = text;
     int count = 0;
     size_t start = 0;
     for (;;) {
-        const size_t comma = parts.find(',', start);
-        const std::string part = parts.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const size_t comma = place.find(',', start);
+        const std::string number = place.substr(start, comma == std::string::npos ? comma : comma - start);
         double value = 0.0;
-        if (!parseFinite(part.c_str(), value) || ++count > 3)
+        if (!parseFinite(number.c_str(), value) || ++count > 3)
             return false;
         if (comma == std::string::npos)
-            break;
+            return count >= 2 && parsePlacement(text, out);
         start = comma + 1;
     }
-    return count >= 2 && parsePlacement(text, out);
 }
 
 // "WxH", each side a whole number of pixels; the browser's limit comes later.

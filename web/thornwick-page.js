@@ -251,8 +251,11 @@
 
   // The game itself stops while the picture is gone (src/platform/web);
   // asking for the context back is preventDefault on its loss.
+  // An earlier game's canvas may lose its context too (browsers let the
+  // oldest go when a page holds many): that is no loss of this game's.
   function pictureLost(event) {
     event.preventDefault();
+    if (!page.module || event.target !== page.module.canvas) return;
     if (page.state !== 'running' && page.state !== 'done') return;
     page.picture = 'lost';
     page.pictureLosses += 1;
@@ -271,7 +274,8 @@
   }
 
   // Should the picture come back after all, the game goes on.
-  function pictureRestored() {
+  function pictureRestored(event) {
+    if (!page.module || event.target !== page.module.canvas) return;
     clearTimeout(lostTimer);
     page.picture = 'shown';
     hide('notice');
