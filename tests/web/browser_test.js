@@ -445,7 +445,8 @@ async function renderScene(browser, base, scene, nativeFile, pageMessages, { dur
     const state = await waitForState(page, ['done', 'failed', 'ended'], 900000);
     if (state !== 'done') throw new Error(`the game ${state}: ${await page.evaluate(() => window.thornwick.error)}`);
     const png = await canvasPng(page);
-    const shown = { png, image: await decodePng(page, png), native: await decodePng(page, fs.readFileSync(await nativeFile)),
+    const shown = { png, image: await decodePng(page, png),
+      native: await decodePng(page, fs.readFileSync(await nativeFile)),
       seed: await page.evaluate(() => window.thornwick.module._thornwick_world_seed()),
       framesDone: await page.evaluate(() => window.thornwick.framesDone) };
     if (after) await after(page);
@@ -474,10 +475,12 @@ async function checkPictureGone(page) {
 async function checkScene(browser, base, scene, natives, out, pageMessages) {
   const lost = scene.name === LostScene;
   const hooks = lost ? {
-    during: (page) => check(`scene ${scene.name}: the picture lost before the last frame`, () => losePicture(page, scene)),
+    during: (page) => check(`scene ${scene.name}: the picture lost before the last frame`,
+      () => losePicture(page, scene)),
     after: checkPictureGone,
   } : {};
-  await check(lost ? `scene ${scene.name}, its last frame drawn after the picture came back` : `scene ${scene.name}`, async () => {
+  const name = lost ? `scene ${scene.name}, its last frame drawn after the picture came back` : `scene ${scene.name}`;
+  await check(name, async () => {
     const { png, image, native, framesDone } = await renderScene(browser, base, scene, natives.get(scene.name),
       pageMessages, hooks);
     if (lost && framesDone !== scene.frames + 1) throw new Error(`the scene ended at swap ${framesDone}`);
@@ -503,7 +506,8 @@ async function openWithReplies(browser, url, replies) {
       page.on('request', (request) => {
         const reply = replies[new URL(request.url()).pathname.slice(1)];
         if (!reply) request.continue();
-        else request.respond({ status: reply.status || 200, contentType: 'application/octet-stream', body: reply.body });
+        else request.respond({ status: reply.status || 200, contentType: 'application/octet-stream',
+          body: reply.body });
       });
     },
   });
@@ -550,7 +554,9 @@ async function checkDamaged(browser, base, build) {
     ['a program that does not compile', { file: 'thornwick.wasm', body: Buffer.alloc(4096, 0x41),
       words: /program could not be started/, detail: /WebAssembly|magic/i }],
   ];
-  for (const [name, damage] of cases) await check(`${name}: named, and no game starts`, () => checkDamage(browser, base, damage));
+  for (const [name, damage] of cases) {
+    await check(`${name}: named, and no game starts`, () => checkDamage(browser, base, damage));
+  }
 }
 
 // The address's choices against what the game reports taking (null:
@@ -589,7 +595,9 @@ async function checkAddress(browser, base, row) {
     const wrong = [];
     for (const [name, value] of Object.entries(want)) {
       if (value === 'capped') continue;
-      if (!sameOption(options[name], value)) wrong.push(`${name} ${JSON.stringify(options[name])}, not ${JSON.stringify(value)}`);
+      if (!sameOption(options[name], value)) {
+        wrong.push(`${name} ${JSON.stringify(options[name])}, not ${JSON.stringify(value)}`);
+      }
     }
     if (want.size === 'capped') {
       const drawn = await page.evaluate(() => {
@@ -639,7 +647,8 @@ async function checkSeeds(browser, base, native, natives, pageMessages) {
   const images = new Map();
   for (const shot of SeedShots) {
     await check(`?seed=${shot.seed} grows thornwick-capture --seed ${shot.seed}'s world`, async () => {
-      const { image, native: captured, seed } = await renderScene(browser, base, shot, natives.get(shot.name), pageMessages);
+      const { image, native: captured, seed } = await renderScene(browser, base, shot, natives.get(shot.name),
+        pageMessages);
       if (seed !== Number(shot.seed)) throw new Error(`the world grew from seed ${seed}`);
       const { differingShare } = compareImages(image, captured, Tolerance);
       if (differingShare > MostDiffering) throw new Error(`${(differingShare * 100).toFixed(2)}% of pixels differ`);
@@ -651,7 +660,9 @@ async function checkSeeds(browser, base, native, natives, pageMessages) {
     const [first, last] = [images.get(SeedShots[0].seed), images.get(SeedShots[SeedShots.length - 1].seed)];
     if (!first || !last) throw new Error('no pictures to compare');
     const { differingShare } = compareImages(first, last, Tolerance);
-    if (differingShare <= MostDiffering) throw new Error(`worlds 0 and 4294967295 differ in ${differingShare * 100}% only`);
+    if (differingShare <= MostDiffering) {
+      throw new Error(`worlds 0 and 4294967295 differ in ${(differingShare * 100).toFixed(2)}% only`);
+    }
     return `worlds 0 and 4294967295 differ in ${(differingShare * 100).toFixed(1)}% of pixels`;
   });
   for (const seed of RefusedSeeds) {
