@@ -1,7 +1,8 @@
 // The running game's costs, each measured in a fresh process launched as the
-// game launches (seed 7, 800 x 600, headless): the game tick at the player's
-// start and at the orc camp, one running frame over a scripted walk, whole
-// and split by phase, and the peak resident memory of a launch and that walk.
+// game launches (seed 7, headless): the game tick at the player's start and
+// at the orc camp, one running frame over a scripted walk at 800 x 600 and
+// at the full-screen 1920 x 1080, whole and split by phase, and the peak
+// resident memory of a launch and that walk.
 
 #include "bench.h"
 
@@ -36,20 +37,31 @@ constexpr int TicksPerWorld = 120;
 constexpr float CampX = 400.0f;
 constexpr float CampZ = 150.0f;
 
+struct WalkSize {
+    int width, height;
+    const char* plainChild;
+    const char* phasedChild;
+};
+
+const WalkSize WalkSizes[] = {
+    {800, 600, "frames-plain", "frames-phased"},
+    {1920, 1080, "frames-plain-1080", "frames-phased-1080"},
+};
+
 const char* const PhaseNames[FramePhaseCount] = {
     "camera and fog", "tick", "terrain", "characters", "water", "scenery", "blended characters", "overlay",
 };
 
 // The game's own start: loading screen, then the world build and the first
 // running frame.
-bool launchGame(const char* keys)
+bool launchGame(const char* keys, int width = 800, int height = 600)
 {
     setHeadlessSeed(BenchSeed);
     setHeadlessStep(FrameStep);
-    if (!createHeadlessContext(800, 600) || !setKeyScript(keys))
+    if (!createHeadlessContext(width, height) || !setKeyScript(keys))
         return false;
     initGlState();
-    reshapeWindow(800, 600);
+    reshapeWindow(width, height);
     displayFrame();
     displayFrame();
     return true;
@@ -58,9 +70,9 @@ bool launchGame(const char* keys)
 double millisecondsSince(double start) { return (steadySeconds() - start) * 1000.0; }
 
 // One line per frame: the whole frame, then each phase, in milliseconds.
-int phasedWalkChild()
+int phasedWalkChild(const WalkSize& size)
 {
-    if (!launchGame(WalkKeys))
+    if (!launchGame(WalkKeys, size.width, size.height))
         return 1;
     MeasureFramePhases = true;
     for (int frame = 0; frame < WalkFrames; ++frame) {
@@ -88,9 +100,9 @@ double cpuSeconds()
 // line: the frame's wall time, then the processor time of all the process's
 // threads (the game's and the rasteriser's), which another load on the
 // machine disturbs far less.
-int plainWalkChild()
+int plainWalkChild(const WalkSize& size)
 {
-    if (!launchGame(WalkKeys))
+    if (!launchGame(WalkKeys, size.width, size.height))
         return 1;
     std::printf("%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     for (int frame = 0; frame < WalkFrames; ++frame) {
@@ -144,8 +156,10 @@ int tickChild(bool atCamp)
     return 0;
 }
 
-BenchChildRegistration phasedChild("frames-phased", phasedWalkChild);
-BenchChildRegistration plainChild("frames-plain", plainWalkChild);
+BenchChildRegistration phasedChild(WalkSizes[0].phasedChild, [] { return phasedWalkChild(WalkSizes[0]); });
+BenchChildRegistration plainChild(WalkSizes[0].plainChild, [] { return plainWalkChild(WalkSizes[0]); });
+BenchChildRegistration phasedFullChild(WalkSizes[1].phasedChild, [] { return phasedWalkChild(WalkSizes[1]); });
+BenchChildRegistration plainFullChild(WalkSizes[1].plainChild, [] { return plainWalkChild(WalkSizes[1]); });
 BenchChildRegistration startTickChild("tick-start", [] { return tickChild(false); });
 BenchChildRegistration campTickChild("tick-camp", [] { return tickChild(true); });
 
@@ -214,44 +228,77 @@ bool readWalk(const ChildRun& child, int columns, std::vector<std::vector<double
     return bool(in >> peakMiB);
 }
 
-void benchFrames(BenchReport& report)
-{
-    std::vector<std::vector<double>> plain(2);
+struct PlainWalks {
+    std::vector<std::vector<double>> frames{2};   // wall, processor
     std::vector<double> runMedians;
     std::vector<double> peaks;
-    std::string renderer;
-    for (int run = 0; run < WalkRuns; ++run) {
-        std::vector<std::vector<double>> one(2);
-        double peak = 0.0;
-        if (!readWalk(runBenchChild("frames-plain"), 2, one, peak, &renderer)) {
-            report.line("frame: the child run failed");
-            return;
-        }
-        runMedians.push_back(median(sorted(one[0])));
-        for (int c = 0; c < 2; ++c)
-            plain[size_t(c)].insert(plain[size_t(c)].end(), one[size_t(c)].begin(), one[size_t(c)].end());
-        peaks.push_back(peak);
-    }
-    runMedians = sorted(runMedians);
-    report.line("frame renderer: " + renderer);
-    report.line("frame at 800x600, software GL, scripted walk of 600 frames x " + std::to_string(WalkRuns) +
-                " runs: " + medianAndTail(sorted(plain[0])) +
-                format(" (run medians %.3f..%.3f ms)", runMedians.front(), runMedians.back()));
-    report.line("  processor time per frame, all threads: " + medianAndTail(sorted(plain[1])));
+};
 
+bool addPlainWalk(const WalkSize& size, PlainWalks& walks, std::string& renderer)
+{
+    std::vector<std::vector<double>> one(2);
+    double peak = 0.0;
+    if (!readWalk(runBenchChild(size.plainChild), 2, one, peak, &renderer))
+        return false;
+    walks.runMedians.push_back(median(sorted(one[0])));
+    for (int c = 0; c < 2; ++c)
+        walks.frames[size_t(c)].insert(walks.frames[size_t(c)].end(), one[size_t(c)].begin(), one[size_t(c)].end());
+    walks.peaks.push_back(peak);
+    return true;
+}
+
+std::string sizeName(const WalkSize& size)
+{
+    return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+void reportPlainWalks(BenchReport& report, const WalkSize& size, const PlainWalks& walks)
+{
+    const std::vector<double> runMedians = sorted(walks.runMedians);
+    report.line("frame at " + sizeName(size) + ", software GL, scripted walk of 600 frames x " +
+                std::to_string(WalkRuns) + " runs: " + medianAndTail(sorted(walks.frames[0])) +
+                format(" (run medians %.3f..%.3f ms)", runMedians.front(), runMedians.back()));
+    report.line("  processor time per frame, all threads: " + medianAndTail(sorted(walks.frames[1])));
+}
+
+void reportPhasedWalks(BenchReport& report, const WalkSize& size)
+{
     std::vector<std::vector<double>> phased(1 + FramePhaseCount);
     double peak = 0.0;
     for (int run = 0; run < WalkRuns; ++run)
-        if (!readWalk(runBenchChild("frames-phased"), 1 + FramePhaseCount, phased, peak)) {
+        if (!readWalk(runBenchChild(size.phasedChild), 1 + FramePhaseCount, phased, peak)) {
             report.line("frame phases: the child run failed");
             return;
         }
-    report.line("frame with a glFinish after every phase: " + medianAndTail(sorted(phased[0])));
+    report.line("frame at " + sizeName(size) + " with a glFinish after every phase: " +
+                medianAndTail(sorted(phased[0])));
     for (int p = 0; p < FramePhaseCount; ++p)
         report.line(std::string("  ") + PhaseNames[p] + ": " + medianAndTail(sorted(phased[size_t(p) + 1])));
+}
 
-    peaks = sorted(peaks);
-    report.line(format("peak resident memory (VmHWM), launch + 600 frames: %.1f MiB (runs up to %.1f MiB)",
+// The two sizes' runs take turns, so a change in the machine's load falls on
+// both and their ratio holds.
+void benchFrames(BenchReport& report)
+{
+    PlainWalks walks[2];
+    std::string renderer;
+    for (int run = 0; run < WalkRuns; ++run)
+        for (int s = 0; s < 2; ++s)
+            if (!addPlainWalk(WalkSizes[s], walks[s], renderer)) {
+                report.line("frame: the child run failed");
+                return;
+            }
+    report.line("frame renderer: " + renderer);
+    for (int s = 0; s < 2; ++s)
+        reportPlainWalks(report, WalkSizes[s], walks[s]);
+    const double ratio = median(sorted(walks[1].frames[0])) / median(sorted(walks[0].frames[0]));
+    report.line(format("  1920x1080 frame against the 800x600 one: %.2fx", ratio, 0.0));
+
+    for (const WalkSize& size : WalkSizes)
+        reportPhasedWalks(report, size);
+
+    std::vector<double> peaks = sorted(walks[0].peaks);
+    report.line(format("peak resident memory (VmHWM), launch + 600 frames at 800x600: %.1f MiB (runs up to %.1f MiB)",
                        median(peaks), peaks.back()) +
                 " (goal < 100 MB)");
 }
