@@ -7,6 +7,7 @@
 // --size mirror thornwick-capture's options, and --silent its
 // SDL_AUDIODRIVER=none. A value that is refused leaves its option unset.
 #include "app/frame_loop.h"
+#include "app/frame_timer.h"
 #include "app/player_placement.h"
 #include "characters/character_list.h"
 #include "platform/gamepad.h"
@@ -257,8 +258,9 @@ EMSCRIPTEN_KEEPALIVE float thornwick_player(int what)
     }
 }
 EMSCRIPTEN_KEEPALIVE double thornwick_world_seed() { return double(webWorldSeed()); }
-// The game time the last frame stepped, in seconds.
-EMSCRIPTEN_KEEPALIVE float thornwick_step() { return FrameDelta; }
+// The time between the last two frames as the game's clock measured it, in
+// seconds.
+EMSCRIPTEN_KEEPALIVE float thornwick_step() { return GameTimer.delta(); }
 }
 
 int main(int argc, char** argv)

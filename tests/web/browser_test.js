@@ -49,9 +49,9 @@ const RestTimeoutMs = 60000;
 // watches the game wait, and how long the page waits in vain (10 s) and more.
 const LostScene = 'fight';
 const LostHoldMs = 1000;
-// The real clock's loss in the played game: a first step after it longer
-// than half of it counted the time without a picture.
-const RealLossMs = 2000;
+// The real clock's loss in the played game: a step after it longer than
+// half of it counted the time without a picture.
+const RealLossMs = 3000;
 const GiveUpTimeoutMs = 20000;
 // The seeds a link and thornwick-capture --seed must read alike, drawn
 // small: 0, 7, 2^31, 2^32 - 1; and two they must both refuse.
@@ -298,10 +298,8 @@ async function checkEscape(page) {
   return `"${shown.ended}" (Alt+Enter right after Escape: no full screen), sound released, another game runs`;
 }
 
-// With the real clock: the steps after the picture comes back are ordinary
-// ones, none the time it was gone. (A frame steps by the time the frame
-// before it measured, so the second frame after is the one to watch; the
-// first three are.)
+// With the real clock: the clock's steps after the picture comes back are
+// ordinary ones, none the time it was gone (the first three are watched).
 async function checkRealClockLoss(page) {
   await loseContext(page);
   await expect(page, 'the page says the picture is lost', () => window.thornwick.picture === 'lost', null, 10000);
