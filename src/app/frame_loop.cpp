@@ -183,6 +183,9 @@ void drawFrame()
     const float centreZ = CameraEye.z + 60.0f * CameraForward.z;
     bindTexture(TextureSlot::Pyramid);
     drawTerrain(centreX, centreZ);
+    // A software rasteriser starts on what it is handed while the rest of the
+    // frame is prepared: the ground, then the scenery, are its largest parts.
+    glFlush();
     endPhase(PhaseTerrain);
     Characters.drawAll();
     endPhase(PhaseCharacters);
@@ -190,6 +193,7 @@ void drawFrame()
     drawWater(centreX, centreZ);
     endPhase(PhaseWater);
     drawScenery(CameraEye.x, CameraEye.z);
+    glFlush();
     endPhase(PhaseScenery);
     Characters.drawBlended();
     endPhase(PhaseBlended);

@@ -330,6 +330,10 @@ void deviceBlendFunc(unsigned source, unsigned destination)
 
 void deviceFinish() { emscripten_glFinish(); }
 
+// Hands what was sent so far to the browser's GPU process, which then draws
+// it while the page prepares the rest of the frame.
+void deviceFlush() { emscripten_glFlush(); }
+
 unsigned deviceCreateTexture()
 {
     GLuint name = 0;

@@ -63,6 +63,7 @@ void deviceClearColour(float red, float green, float blue, float alpha);
 void deviceViewport(int x, int y, int width, int height);
 void deviceBlendFunc(unsigned source, unsigned destination);
 void deviceFinish();
+void deviceFlush();
 
 // WebGL's textures, by WebGL's names (web_gl_textures.cpp maps GL's names
 // onto them); deleting 0 does nothing.

@@ -368,6 +368,12 @@ void glFinish()
     deviceFinish();
 }
 
+void glFlush()
+{
+    flushBatches();
+    deviceFlush();
+}
+
 // As GLU computes it, in double precision, then multiplied onto the current
 // matrix in single precision, as glMultMatrixd does in Mesa.
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
